@@ -1,0 +1,111 @@
+#include "platform/memory_surface.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cstring>
+
+namespace finbowl {
+namespace {
+
+// Buffers that hold no picture start black; nothing ever shows them before
+// they are drawn over.
+constexpr QRgb kBlank = 0xFF000000u;
+
+QImage MakeImage(int w, int h, const std::optional<QImage>& picture) {
+  QImage image(std::max(w, 0), std::max(h, 0), QImage::Format_RGB32);
+  image.fill(kBlank);
+  if (picture && !image.isNull()) {
+    const int rows = std::min(image.height(), picture->height());
+    const int columns = std::min(image.width(), picture->width());
+    for (int row = 0; row < rows; ++row) {
+      std::memcpy(image.scanLine(row), picture->constScanLine(row),
+                  static_cast<std::size_t>(columns) * sizeof(QRgb));
+    }
+  }
+  return image;
+}
+
+template <RasterOp op>
+void CombineRows(QImage& dst, const QImage& src, const BlitRect& r) {
+  for (int row = 0; row < r.h; ++row) {
+    auto* d = reinterpret_cast<QRgb*>(dst.scanLine(r.y + row)) + r.x;
+    const auto* s = reinterpret_cast<const QRgb*>(src.constScanLine(r.sy + row)) + r.sx;
+    if constexpr (op == RasterOp::SrcCopy) {
+      std::memcpy(d, s, static_cast<std::size_t>(r.w) * sizeof(QRgb));
+    } else {
+      for (int column = 0; column < r.w; ++column) {
+        d[column] = ApplyRasterOp(op, s[column], d[column]);
+      }
+    }
+  }
+}
+
+// Paints the retained image; Refresh repaints at once so that the new frame
+// is on screen when the frame step returns.
+class MemoryVisibleSurface final : public VisibleSurface {
+ public:
+  MemoryVisibleSurface(const DrawingPlatform& platform, QWidget* parent, int w, int h,
+                       const QImage* picture)
+      : VisibleSurface(parent), image_(platform, w, h, picture) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(w, h);
+  }
+
+  Surface& Image() override { return image_; }
+  void Refresh() override { repaint(); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    const QRect area = event->rect() & QRect(QPoint(0, 0), image_.Pixels().size());
+    painter.drawImage(area.topLeft(), image_.Pixels(), area);
+  }
+
+ private:
+  MemorySurface image_;
+};
+
+}  // namespace
+
+MemorySurface::MemorySurface(const DrawingPlatform& platform, int w, int h, const QImage* picture)
+    : Surface(platform) {
+  if (picture) {
+    picture_ = picture->convertToFormat(QImage::Format_RGB32);
+  }
+  image_ = MakeImage(w, h, picture_);
+}
+
+void MemorySurface::SetSize(int w, int h) {
+  image_ = MakeImage(w, h, picture_);
+}
+
+void MemorySurface::Blit(const BlitRect& rect, const Surface& src, RasterOp op) {
+  const QImage& source = static_cast<const MemorySurface&>(src).image_;
+  // A copy within one surface may overlap itself; read from a snapshot then.
+  const QImage snapshot = &src == this ? source.copy() : QImage();
+  const QImage& from = &src == this ? snapshot : source;
+  switch (op) {
+    case RasterOp::SrcCopy:
+      CombineRows<RasterOp::SrcCopy>(image_, from, rect);
+      break;
+    case RasterOp::SrcErase:
+      CombineRows<RasterOp::SrcErase>(image_, from, rect);
+      break;
+    case RasterOp::SrcInvert:
+      CombineRows<RasterOp::SrcInvert>(image_, from, rect);
+      break;
+  }
+}
+
+std::unique_ptr<Surface> MemoryPlatform::CreateSurface(int w, int h, const QImage* picture) {
+  return std::make_unique<MemorySurface>(*this, w, h, picture);
+}
+
+VisibleSurface* MemoryPlatform::CreateVisibleSurface(QWidget* parent, int w, int h,
+                                                     const QImage* picture) {
+  return new MemoryVisibleSurface(*this, parent, w, h, picture);
+}
+
+}  // namespace finbowl

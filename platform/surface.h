@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <memory>
+
+#include "platform/blit_rect.h"
+#include "platform/raster_op.h"
+
+namespace finbowl {
+
+class DrawingPlatform;
+
+// A picture surface's image: the device context BitBlt reads and writes, in
+// pixels with (0, 0) at the top-left corner. A surface may hold a picture: it
+// then shows that picture at its top-left corner, cut to the surface's size,
+// whenever it is given a size.
+class Surface {
+ public:
+  virtual ~Surface() = default;
+  Surface(const Surface&) = delete;
+  Surface& operator=(const Surface&) = delete;
+
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  // Only done at start-up: the surface's pixels are built anew.
+  virtual void SetSize(int w, int h) = 0;
+  // The pixels as 0xffRRGGBB; slow on a server-side surface, so only for tests
+  // and screenshots, never while drawing.
+  virtual QImage Read() const = 0;
+
+  // The platform that made the surface: only surfaces of one platform can be
+  // combined by BitBlt.
+  const DrawingPlatform& Platform() const { return platform_; }
+
+ protected:
+  explicit Surface(const DrawingPlatform& platform) : platform_(platform) {}
+
+ private:
+  friend void BitBlt(Surface&, int, int, int, int, const Surface&, int, int, RasterOp);
+  // Carries out a copy already clipped to both surfaces.
+  virtual void Blit(const BlitRect& rect, const Surface& src, RasterOp op) = 0;
+
+  const DrawingPlatform& platform_;
+};
+
+// Combines the w x h rectangle at (sx, sy) of `src` with the one at (x, y) of
+// `dst`, per pixel. The rectangle is clipped to both surfaces, so any arguments
+// are safe; what lies outside either surface is left alone. Surfaces of two
+// different platforms are never combined; the call then does nothing.
+void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
+            RasterOp op);
+
+// The visible tank: a widget with a retained image that all drawing goes into,
+// and a refresh that presents that image on screen at once and whole, so the
+// screen only ever shows complete frames.
+class VisibleSurface : public QWidget {
+ public:
+  virtual Surface& Image() = 0;
+  virtual void Refresh() = 0;
+
+ protected:
+  explicit VisibleSurface(QWidget* parent) : QWidget(parent) {}
+};
+
+// Makes the surfaces of one windowing layer. It must outlive every surface it
+// made.
+class DrawingPlatform {
+ public:
+  virtual ~DrawingPlatform() = default;
+  virtual const char* Name() const = 0;
+  // `picture` may be null for a surface that only serves as a buffer.
+  virtual std::unique_ptr<Surface> CreateSurface(int w, int h, const QImage* picture) = 0;
+  // The widget belongs to `parent`, as Qt children do.
+  virtual VisibleSurface* CreateVisibleSurface(QWidget* parent, int w, int h,
+                                               const QImage* picture) = 0;
+};
+
+// The platform for the windowing layer the program runs on.
+std::unique_ptr<DrawingPlatform> CreateDrawingPlatform();
+
+}  // namespace finbowl

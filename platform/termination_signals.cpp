@@ -1,0 +1,81 @@
+#include "platform/termination_signals.h"
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QSocketNotifier>
+#include <QWidget>
+#include <array>
+#include <csignal>
+#include <cstdio>
+
+namespace finbowl {
+namespace {
+
+// Written by the signal handler, read on the user-interface thread. A handler may
+// do nothing but write a byte; everything else happens in the event loop.
+int signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+  const int savedErrno = errno;
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t ignored = ::write(signalPipe[0], &byte, 1);
+  errno = savedErrno;
+}
+
+}  // namespace
+
+void CloseAllWindowsForSessionEnd() {
+  // A message box and the settings dialog above it go first, innermost first;
+  // each is rejected, so nothing it holds is applied.
+  for (int guard = 0; guard < 16; ++guard) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal) {
+      break;
+    }
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+      dialog->reject();
+    }
+    modal->close();
+    if (QApplication::activeModalWidget() == modal) {
+      modal->hide();
+    }
+  }
+  QApplication::closeAllWindows();
+  // closeAllWindows leaves the loop running if a window refused to close; the
+  // main window never does, but make the end certain.
+  QApplication::quit();
+}
+
+void CloseWindowsOnTerminationSignals(QApplication& app) {
+  if (signalPipe[0] >= 0) {
+    return;
+  }
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
+    std::perror("finbowl: cannot watch for termination signals");
+    return;
+  }
+  ::fcntl(signalPipe[0], F_SETFL, O_NONBLOCK);
+
+  auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, &app);
+  QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+    std::array<char, 64> drained{};
+    while (::read(signalPipe[1], drained.data(), drained.size()) > 0) {
+    }
+    CloseAllWindowsForSessionEnd();
+  });
+  ::fcntl(signalPipe[1], F_SETFL, O_NONBLOCK);
+
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+    ::sigaction(signal, &action, nullptr);
+  }
+}
+
+}  // namespace finbowl

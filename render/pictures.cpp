@@ -1,0 +1,43 @@
+#include "render/pictures.h"
+
+#include <QColorSpace>
+#include <cstdio>
+
+namespace finbowl {
+namespace {
+
+QImage Load(const char* name, int w, int h) {
+  QImage image(QStringLiteral(":/assets/") + QLatin1String(name));
+  if (image.size() != QSize(w, h)) {
+    std::fprintf(stderr, "finbowl: the built-in picture %s is damaged; drawing it blank\n", name);
+    image = QImage(w, h, QImage::Format_RGB32);
+    image.fill(Qt::white);
+  }
+  // The pixels are taken as they are: no colour management, whatever the file says.
+  image.setColorSpace(QColorSpace());
+  return image.convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace
+
+const Pictures& LoadPictures() {
+  static const Pictures pictures = [] {
+    Pictures p;
+    p.tank = Load("tank.png", kTankPictureWidth, kTankPictureHeight);
+    p.pat[0] = Load("pat0.png", kSheetWidth, kSheetHeight);
+    p.pat[1] = Load("pat1.png", kSheetWidth, kSheetHeight);
+    p.pat[2] = Load("pat2.png", kSheetWidth, kSheetHeight);
+    p.pat[3] = Load("pat3.png", kSheetWidth, kSheetHeight);
+    p.awa = Load("awa.png", kBubblePictureSize, kBubblePictureSize);
+    return p;
+  }();
+  return pictures;
+}
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  icon.addFile(QStringLiteral(":/assets/icon32.png"), QSize(32, 32));
+  return icon;
+}
+
+}  // namespace finbowl

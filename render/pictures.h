@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QIcon>
+#include <QImage>
+#include <array>
+
+namespace finbowl {
+
+// Sizes of the pictures, in pixels.
+inline constexpr int kTankPictureWidth = 650;
+inline constexpr int kTankPictureHeight = 450;
+inline constexpr int kSheetWidth = 225;
+inline constexpr int kSheetHeight = 150;
+inline constexpr int kBubblePictureSize = 60;
+
+// The pictures everything on screen is copied from, built into the program.
+// All are Format_RGB32 with exact pure white and pure black.
+struct Pictures {
+  QImage tank;                // 650 x 450; only the left 640 columns are ever shown
+  std::array<QImage, 4> pat;  // sprite sheets, indexed by a fish's sheet
+  QImage awa;                 // the bubble rings
+};
+
+// Loaded once; a picture that cannot be loaded is replaced by a blank one of
+// its size, with a line on stderr, so the program still runs.
+const Pictures& LoadPictures();
+
+// The program's icon, for both windows.
+QIcon ProgramIcon();
+
+}  // namespace finbowl

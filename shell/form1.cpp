@@ -1,0 +1,111 @@
+#include "shell/form1.h"
+
+#include <QCloseEvent>
+#include <QLayout>
+#include <QMenuBar>
+
+#include "platform/window_frame.h"
+#include "render/pictures.h"
+
+namespace finbowl {
+namespace {
+
+constexpr int kFrameMilliseconds = 100;
+constexpr int kSlowTickMilliseconds = 2500;
+
+}  // namespace
+
+Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& random,
+             std::string settingsPath)
+    : settings_(settings),
+      fishTable_(fishTable),
+      random_(random),
+      settingsPath_(std::move(settingsPath)),
+      platform_(CreateDrawingPlatform()) {
+  setWindowTitle(QStringLiteral("Finbowl"));
+  setWindowIcon(ProgramIcon());
+
+  mnuSet = menuBar()->addMenu(QStringLiteral("設定"));
+  mnuSetSyu = mnuSet->addAction(QStringLiteral("数＆種類"));
+  connect(mnuSetSyu, &QAction::triggered, this, &Form1::mnuSetSyu_Click);
+
+  client_ = new QWidget(this);
+  setCentralWidget(client_);
+
+  // Each surface that holds a picture has it from the start.
+  const Pictures& pictures = LoadPictures();
+  surfaces_.suisou = platform_->CreateVisibleSurface(client_, pictures.tank.width(),
+                                                     pictures.tank.height(), &pictures.tank);
+  surfaces_.work = platform_->CreateSurface(1, 1, nullptr);
+  surfaces_.back = platform_->CreateSurface(1, 1, nullptr);
+  for (std::size_t s = 0; s < surfaces_.pat.size(); ++s) {
+    surfaces_.pat[s] = platform_->CreateSurface(pictures.pat[s].width(), pictures.pat[s].height(),
+                                                &pictures.pat[s]);
+  }
+  surfaces_.awa =
+      platform_->CreateSurface(pictures.awa.width(), pictures.awa.height(), &pictures.awa);
+
+  // Precise timers: Qt's default coarse ones may fire 5% early or late.
+  Timer1.setTimerType(Qt::PreciseTimer);
+  Timer2.setTimerType(Qt::PreciseTimer);
+  connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+  connect(&Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
+  Timer1.start(kFrameMilliseconds);
+  Timer2.start(kSlowTickMilliseconds);
+}
+
+Form1::~Form1() = default;
+
+int Form1::ClientWidth() const {
+  return client_->width();
+}
+int Form1::ClientHeight() const {
+  return client_->height();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  WriteSettings(settings_, settingsPath_);
+  event->accept();
+}
+
+void Form1::Timer1_Timer() {
+  BitBlt(surfaces_.suisou->Image(), 0, 0, kTankWidth, kTankHeight, *surfaces_.back, 0, 0,
+         RasterOp::SrcCopy);
+  surfaces_.suisou->Refresh();
+}
+
+void Form1::Timer2_Timer() {}
+
+void Form1::mnuSetSyu_Click() {}
+
+void SetUpWindow(Form1& form) {
+  // Width first, then the height: a menu bar that wraps at the new width is
+  // then counted with its final height.
+  QSize outer = OuterSize(form);
+  const int clientWidth = ClientSize(form, form.Client()).width();
+  SetOuterSize(form, {outer.width() - clientWidth + kTankWidth, outer.height()});
+  outer = OuterSize(form);
+  const int clientHeight = ClientSize(form, form.Client()).height();
+  SetOuterSize(form, {outer.width(), outer.height() - clientHeight + kTankHeight});
+  // The tank does not scale, so neither does the window.
+  form.setFixedSize(form.size());
+
+  // Centred on the whole screen; a screen smaller than the window leaves it
+  // hanging over both edges alike.
+  PlaceWindow(form, [&form] {
+    const QSize screen = ScreenSize(form);
+    const QSize size = OuterSize(form);
+    return QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2);
+  });
+
+  TankSurfaces& s = form.Surfaces();
+  s.suisou->setGeometry(0, 0, kTankWidth, kTankHeight);
+  s.suisou->Image().SetSize(kTankWidth, kTankHeight);
+  s.work->SetSize(kTankWidth, kTankHeight);
+  s.back->SetSize(kTankWidth, kTankHeight);
+  BitBlt(*s.back, 0, 0, kTankWidth, kTankHeight, s.suisou->Image(), 0, 0, RasterOp::SrcCopy);
+
+  form.show();
+}
+
+}  // namespace finbowl

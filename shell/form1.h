@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <memory>
+#include <string>
+
+#include "render/tank_surfaces.h"
+#include "shell/settings_file.h"
+#include "sim/fish_table.h"
+#include "sim/random_source.h"
+
+class QMenu;
+
+namespace finbowl {
+
+// The main window: the tank below a one-item menu, its picture surfaces, and
+// the two timers that drive the aquarium. It works on records that outlive it
+// (the settings, the fish table, the random source), which the caller owns.
+class Form1 final : public QMainWindow {
+ public:
+  Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& random,
+        std::string settingsPath = kSettingsFileName);
+  ~Form1() override;
+
+  TankSurfaces& Surfaces() { return surfaces_; }
+  // The client area below the menu bar; the tank sits at its top-left corner.
+  QWidget& Client() { return *client_; }
+  int ClientWidth() const;
+  int ClientHeight() const;
+
+  QMenu* mnuSet = nullptr;
+  QAction* mnuSetSyu = nullptr;
+  QTimer Timer1;  // the frame, every 100 ms
+  QTimer Timer2;  // the slow behaviour tick, every 2500 ms
+
+ protected:
+  // The unload: the settings go back to the file, and the close always goes on.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Timer1_Timer();
+  void Timer2_Timer();
+  void mnuSetSyu_Click();
+
+  SettingsRecord& settings_;
+  FishTable& fishTable_;
+  RandomSource& random_;
+  std::string settingsPath_;
+
+  std::unique_ptr<DrawingPlatform> platform_;  // outlives the surfaces below
+  QWidget* client_ = nullptr;
+  TankSurfaces surfaces_;
+};
+
+// Fits the client area to the 640 x 450 tank, centres the window on the screen,
+// sizes the surfaces, keeps the bare tank in `back` and shows the window.
+void SetUpWindow(Form1& form);
+
+}  // namespace finbowl

@@ -1,0 +1,11 @@
+#include <QApplication>
+
+#include "platform/application_setup.h"
+#include "shell/app_main.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  finbowl::SetUpApplication(app);
+  finbowl::Main();
+  return QApplication::exec();
+}

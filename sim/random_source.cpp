@@ -1,0 +1,48 @@
+#include "sim/random_source.h"
+
+#include <chrono>
+#include <cmath>
+
+namespace finbowl {
+namespace {
+
+std::uint64_t Mix(std::uint64_t z) {
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+constexpr std::uint64_t kGolden = 0x9E3779B97F4A7C15ull;
+
+}  // namespace
+
+std::uint64_t SteadyClockNanoseconds() {
+  return static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch() /
+                                    std::chrono::nanoseconds(1));
+}
+
+ClockRandom::ClockRandom(Clock clock, std::uint64_t seed) : clock_(clock), state_(Mix(seed)) {}
+
+std::uint64_t ClockRandom::Next() {
+  state_ += kGolden;
+  return Mix(state_);
+}
+
+double ClockRandom::Uniform() {
+  // The top 53 bits give every double of the form k / 2^53 in [0, 1).
+  return static_cast<double>(Next() >> 11) * 0x1.0p-53;
+}
+
+void ClockRandom::Reseed() {
+  state_ = Mix(state_ ^ Mix(clock_())) + kGolden;
+}
+
+std::int16_t RoundHalfEven(double v) {
+  return static_cast<std::int16_t>(std::nearbyint(v));
+}
+
+std::int16_t FloorTo16(double v) {
+  return static_cast<std::int16_t>(std::floor(v));
+}
+
+}  // namespace finbowl

@@ -1,0 +1,17 @@
+// A GoogleTest main for tests that need Qt: one QApplication for the whole run.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "platform/application_setup.h"
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  // Widget tests run headless unless told otherwise.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  QApplication app(argc, argv);
+  finbowl::SetUpApplication(app);
+  return RUN_ALL_TESTS();
+}
