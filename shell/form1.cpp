@@ -23,6 +23,8 @@ Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& rando
       settingsPath_(std::move(settingsPath)),
       platform_(CreateDrawingPlatform()) {
   setWindowTitle(QStringLiteral("Finbowl"));
+  // The window has a fixed size, so maximising it would only add a border.
+  setWindowFlag(Qt::WindowMaximizeButtonHint, false);
   setWindowIcon(ProgramIcon());
 
   mnuSet = menuBar()->addMenu(QStringLiteral("設定"));
@@ -73,6 +75,8 @@ void Form1::Timer1_Timer() {
          RasterOp::SrcCopy);
   surfaces_.suisou->Refresh();
 }
+
+void Form1::StockTank() {}
 
 void Form1::Timer2_Timer() {}
 

@@ -29,6 +29,9 @@ class Form1 final : public QMainWindow {
   int ClientWidth() const;
   int ClientHeight() const;
 
+  // Stocks the tank from the settings and draws the fish into work.
+  void StockTank();
+
   QMenu* mnuSet = nullptr;
   QAction* mnuSetSyu = nullptr;
   QTimer Timer1;  // the frame, every 100 ms

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include "platform/application_setup.h"
 
@@ -10,6 +11,11 @@ int main(int argc, char** argv) {
   // Widget tests run headless unless told otherwise.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  // Qt wants a private runtime directory; give it one when the caller did not.
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+    static QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
   }
   QApplication app(argc, argv);
   finbowl::SetUpApplication(app);

@@ -1,0 +1,128 @@
+// The real program on a real (virtual) X display with a window manager:
+// start-up, the window as the user sees it, and every way of ending it.
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include "render/pictures.h"
+#include "support/temp_dir.h"
+#include "support/x_session.h"
+
+namespace finbowl {
+namespace {
+
+using namespace testing;
+using Bytes = std::vector<std::uint8_t>;
+
+// One X session for the whole file: starting Xvfb and openbox costs more than
+// the tests themselves.
+class ProcessTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { session = new XSession(); }
+  static void TearDownTestSuite() {
+    delete session;
+    session = nullptr;
+  }
+
+  // Starts finbowl in `dir` and waits for its window.
+  std::unique_ptr<Process> Start(const TempDir& dir) {
+    auto process = std::make_unique<Process>(std::vector<std::string>{FinbowlExecutable()},
+                                             session->Environment(), dir.path().string(),
+                                             dir.File("stderr.txt"));
+    WaitFor([&] { return (window = session->FindWindow("Finbowl")).has_value(); });
+    return process;
+  }
+
+  static XSession* session;
+  std::optional<xcb_window_t> window;
+};
+
+XSession* ProcessTest::session = nullptr;
+
+TEST_F(ProcessTest, FirstStartCreatesSetAndClosingThroughTheWindowManagerWritesIt) {
+  TempDir dir;
+  auto finbowl = Start(dir);
+  ASSERT_TRUE(window) << "no window appeared";
+  // SET exists, empty, while the program runs.
+  EXPECT_TRUE(std::filesystem::exists(dir.File("SET")));
+  EXPECT_EQ(std::filesystem::file_size(dir.File("SET")), 0u);
+
+  ASSERT_EQ(session->RunTool({"wmctrl", "-c", "Finbowl"}), 0);
+  EXPECT_EQ(finbowl->WaitForExit(), 0);
+  EXPECT_EQ(ReadBytes(dir.File("SET")), Bytes(14, 0));
+  EXPECT_EQ(ReadBytes(dir.File("stderr.txt")), Bytes{}) << "the program complained";
+}
+
+TEST_F(ProcessTest, WindowShowsTheTankBelowTheMenuBarCentredOnTheScreen) {
+  TempDir dir;
+  auto finbowl = Start(dir);
+  ASSERT_TRUE(window);
+
+  // Centred once the window manager has framed it.
+  const QSize screen = session->ScreenSize();
+  QRect client, frame;
+  const bool centred = WaitFor([&] {
+    client = session->ClientGeometry(*window);
+    frame = client.marginsAdded(session->FrameExtents(*window));
+    return !session->FrameExtents(*window).isNull() &&
+           frame.topLeft() ==
+               QPoint((screen.width() - frame.width()) / 2, (screen.height() - frame.height()) / 2);
+  });
+  EXPECT_TRUE(centred) << "frame at " << frame.x() << "," << frame.y() << " size " << frame.width()
+                       << "x" << frame.height();
+
+  // The client window is the menu bar over the 640 x 450 tank.
+  EXPECT_EQ(client.width(), 640);
+  const int menuBar = client.height() - 450;
+  EXPECT_GE(menuBar, 15);
+  EXPECT_LE(menuBar, 40);
+  // The tank's white band and water stand right under the menu bar.
+  const QImage tank = session->Grab(QRect(client.x(), client.y() + menuBar, 640, 450));
+  const QImage picture = LoadPictures().tank;
+  int same = 0;
+  for (int y = 0; y < 450; ++y) {
+    for (int x = 0; x < 640; ++x) {
+      same += (tank.pixel(x, y) & 0xFFFFFF) == (picture.pixel(x, y) & 0xFFFFFF);
+    }
+  }
+  // Fish may cover part of it.
+  EXPECT_GT(same, 640 * 450 * 9 / 10);
+  finbowl->Signal(SIGTERM);
+  EXPECT_EQ(finbowl->WaitForExit(), 0);
+}
+
+TEST_F(ProcessTest, SessionEndSignalsCloseTheWindowTheNormalWay) {
+  for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+    TempDir dir;
+    // A 20-byte SET: the record is rewritten, the tail is kept.
+    Bytes stored = {1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 8, 7, 6, 5, 4};
+    WriteBytes(dir.File("SET"), stored);
+    auto finbowl = Start(dir);
+    ASSERT_TRUE(window) << "signal " << signal;
+    // Make the file differ from what will be written, to see the write happen.
+    Bytes scribbled = stored;
+    scribbled[13] = 0x55;
+    WriteBytes(dir.File("SET"), scribbled);
+    finbowl->Signal(signal);
+    EXPECT_EQ(finbowl->WaitForExit(), 0) << "signal " << signal;
+    EXPECT_EQ(ReadBytes(dir.File("SET")), stored) << "signal " << signal;
+    EXPECT_TRUE(WaitFor([&] { return !session->FindWindow("Finbowl"); })) << "signal " << signal;
+  }
+}
+
+TEST_F(ProcessTest, BrokenSetIsReportedInOneLineAndRepaired) {
+  TempDir dir;
+  WriteBytes(dir.File("SET"), {0x09, 0x00, 0x01, 0x00});
+  auto finbowl = Start(dir);
+  ASSERT_TRUE(window);
+  finbowl->Signal(SIGTERM);
+  EXPECT_EQ(finbowl->WaitForExit(), 0);
+  EXPECT_EQ(ReadBytes(dir.File("SET")), (Bytes{4, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  const Bytes err = ReadBytes(dir.File("stderr.txt"));
+  const std::string text(err.begin(), err.end());
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+  EXPECT_EQ(text.rfind("finbowl: ", 0), 0u) << text;
+}
+
+}  // namespace
+}  // namespace finbowl

@@ -1,0 +1,274 @@
+#include "support/x_session.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QMargins>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+
+namespace finbowl::testing {
+namespace {
+
+template <typename T>
+using Reply = std::unique_ptr<T, decltype(&std::free)>;
+
+template <typename T>
+Reply<T> Own(T* reply) {
+  return Reply<T>(reply, &std::free);
+}
+
+xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
+  auto reply = Own(xcb_intern_atom_reply(
+      c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
+  return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+std::string Property(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property) {
+  auto reply = Own(xcb_get_property_reply(
+      c, xcb_get_property(c, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024), nullptr));
+  if (!reply) {
+    return {};
+  }
+  const auto* data = static_cast<const char*>(xcb_get_property_value(reply.get()));
+  return std::string(data, static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
+}
+
+}  // namespace
+
+bool WaitFor(const std::function<bool()>& ready, std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!ready()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      return false;
+    }
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+Process::Process(const std::vector<std::string>& argv,
+                 const std::map<std::string, std::string>& env, const std::string& workingDir,
+                 const std::string& stderrFile) {
+  std::vector<std::string> environment;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    if (!env.count(entry.substr(0, entry.find('=')))) {
+      environment.push_back(entry);
+    }
+  }
+  for (const auto& [key, value] : env) {
+    environment.push_back(key + "=" + value);
+  }
+  std::vector<char*> args, envp;
+  for (const auto& a : argv) {
+    args.push_back(const_cast<char*>(a.c_str()));
+  }
+  args.push_back(nullptr);
+  for (const auto& e : environment) {
+    envp.push_back(const_cast<char*>(e.c_str()));
+  }
+  envp.push_back(nullptr);
+
+  pid_ = ::fork();
+  if (pid_ < 0) {
+    throw std::runtime_error("fork");
+  }
+  if (pid_ == 0) {
+    // Its own process group, so that signals meant for the test reach it only
+    // when sent on purpose.
+    ::setpgid(0, 0);
+    if (::chdir(workingDir.c_str()) != 0) {
+      ::_exit(126);
+    }
+    const int err = ::open(stderrFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int out = ::open("/dev/null", O_WRONLY);
+    if (err >= 0) {
+      ::dup2(err, 2);
+    }
+    if (out >= 0) {
+      ::dup2(out, 1);
+    }
+    ::execvpe(args[0], args.data(), envp.data());
+    ::_exit(127);
+  }
+}
+
+Process::~Process() {
+  if (!reaped_) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, &status_, 0);
+  }
+}
+
+void Process::Signal(int signal) const {
+  if (!reaped_) {
+    ::kill(pid_, signal);
+  }
+}
+
+std::optional<int> Process::WaitForExit(std::chrono::milliseconds limit) {
+  WaitFor(
+      [this] {
+        if (!reaped_ && ::waitpid(pid_, &status_, WNOHANG) == pid_) {
+          reaped_ = true;
+        }
+        return reaped_;
+      },
+      limit);
+  if (!reaped_) {
+    return std::nullopt;
+  }
+  return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+}
+
+XSession::XSession(bool withWindowManager, int width, int height) {
+  char runtime[] = "/tmp/finbowl-x-XXXXXX";
+  if (!::mkdtemp(runtime)) {
+    throw std::runtime_error("mkdtemp");
+  }
+  runtimeDir_ = runtime;
+  // Xvfb picks a free display itself and writes its number to the file.
+  const std::string displayFile = runtimeDir_ + "/display";
+  const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+  server_.emplace(std::vector<std::string>{"sh", "-c",
+                                           "exec Xvfb -displayfd 3 -screen 0 " + screen +
+                                               " -nolisten tcp 3>" + displayFile},
+                  std::map<std::string, std::string>{}, runtimeDir_, runtimeDir_ + "/xvfb.log");
+  std::string number;
+  const bool started = WaitFor([&] {
+    number = {};
+    if (FILE* f = std::fopen(displayFile.c_str(), "r")) {
+      char line[32] = {};
+      if (std::fgets(line, sizeof line, f) && std::strchr(line, '\n')) {
+        number = std::string(line, std::strcspn(line, "\n"));
+      }
+      std::fclose(f);
+    }
+    return !number.empty();
+  });
+  if (!started) {
+    throw std::runtime_error("Xvfb did not start");
+  }
+  display_ = ":" + number;
+  connection_ = xcb_connect(display_.c_str(), nullptr);
+  if (xcb_connection_has_error(connection_)) {
+    throw std::runtime_error("cannot connect to " + display_);
+  }
+  screen_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+
+  if (withWindowManager) {
+    windowManager_.emplace(std::vector<std::string>{"openbox"}, Environment(), runtimeDir_);
+    // The window manager is ready once it announces itself on the root window.
+    const xcb_atom_t check = Atom(connection_, "_NET_SUPPORTING_WM_CHECK");
+    if (!WaitFor([&] { return !Property(connection_, screen_->root, check).empty(); })) {
+      throw std::runtime_error("openbox did not start");
+    }
+  }
+}
+
+XSession::~XSession() {
+  if (connection_) {
+    xcb_disconnect(connection_);
+  }
+  windowManager_.reset();
+  server_.reset();
+  std::error_code ignored;
+  std::filesystem::remove_all(runtimeDir_, ignored);
+}
+
+std::map<std::string, std::string> XSession::Environment() const {
+  return {{"DISPLAY", display_}, {"XDG_RUNTIME_DIR", runtimeDir_}, {"QT_QPA_PLATFORM", "xcb"}};
+}
+
+QSize XSession::ScreenSize() const {
+  return {screen_->width_in_pixels, screen_->height_in_pixels};
+}
+
+std::optional<xcb_window_t> XSession::FindWindow(const std::string& title) {
+  const xcb_atom_t netName = Atom(connection_, "_NET_WM_NAME");
+  // Depth-first through the tree: under a window manager the client sits
+  // inside its frame.
+  std::vector<xcb_window_t> pending = {screen_->root};
+  while (!pending.empty()) {
+    const xcb_window_t window = pending.back();
+    pending.pop_back();
+    if (window != screen_->root && (Property(connection_, window, netName) == title ||
+                                    Property(connection_, window, XCB_ATOM_WM_NAME) == title)) {
+      auto attributes = Own(xcb_get_window_attributes_reply(
+          connection_, xcb_get_window_attributes(connection_, window), nullptr));
+      if (attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE) {
+        return window;
+      }
+    }
+    auto tree =
+        Own(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), nullptr));
+    if (tree) {
+      const xcb_window_t* children = xcb_query_tree_children(tree.get());
+      pending.insert(pending.end(), children,
+                     children + xcb_query_tree_children_length(tree.get()));
+    }
+  }
+  return std::nullopt;
+}
+
+QRect XSession::ClientGeometry(xcb_window_t window) {
+  auto geometry =
+      Own(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr));
+  auto origin = Own(xcb_translate_coordinates_reply(
+      connection_, xcb_translate_coordinates(connection_, window, screen_->root, 0, 0), nullptr));
+  if (!geometry || !origin) {
+    return {};
+  }
+  return {origin->dst_x, origin->dst_y, geometry->width, geometry->height};
+}
+
+QMargins XSession::FrameExtents(xcb_window_t window) {
+  const std::string value = Property(connection_, window, Atom(connection_, "_NET_FRAME_EXTENTS"));
+  if (value.size() != 4 * sizeof(std::uint32_t)) {
+    return {};
+  }
+  std::uint32_t e[4];
+  std::memcpy(e, value.data(), sizeof e);
+  return {static_cast<int>(e[0]), static_cast<int>(e[2]), static_cast<int>(e[1]),
+          static_cast<int>(e[3])};
+}
+
+QImage XSession::Grab(const QRect& rect) {
+  auto reply = Own(xcb_get_image_reply(
+      connection_,
+      xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, screen_->root,
+                    static_cast<std::int16_t>(rect.x()), static_cast<std::int16_t>(rect.y()),
+                    static_cast<std::uint16_t>(rect.width()),
+                    static_cast<std::uint16_t>(rect.height()), ~0u),
+      nullptr));
+  if (!reply) {
+    return {};
+  }
+  // 24-bit TrueColor servers hand out 32-bit pixels, 0x00RRGGBB.
+  QImage image(xcb_get_image_data(reply.get()), rect.width(), rect.height(), rect.width() * 4,
+               QImage::Format_RGB32);
+  return image.copy();
+}
+
+int XSession::RunTool(const std::vector<std::string>& argv) {
+  Process tool(argv, Environment());
+  return tool.WaitForExit().value_or(-1);
+}
+
+std::string FinbowlExecutable() {
+  if (const char* path = std::getenv("FINBOWL_EXE")) {
+    return path;
+  }
+  // Run by hand: the program is built one directory above the tests.
+  return (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "finbowl")
+      .string();
+}
+
+}  // namespace finbowl::testing

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <sys/types.h>
+#include <xcb/xcb.h>
+
+#include <QImage>
+#include <QRect>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace finbowl::testing {
+
+using namespace std::chrono_literals;
+
+// Polls `ready` until it holds or `limit` passes; returns whether it held.
+// Real-window tests wait for what they need this way, never by fixed sleeps.
+bool WaitFor(const std::function<bool()>& ready, std::chrono::milliseconds limit = 20s);
+
+// A child process with its own environment and working directory.
+class Process {
+ public:
+  Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+          const std::string& workingDir = ".", const std::string& stderrFile = "/dev/null");
+  ~Process();  // kills the process if it still runs
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  pid_t pid() const { return pid_; }
+  void Signal(int signal) const;
+  // The exit status once the process has ended within `limit`; -1 if it was
+  // killed by a signal, nothing if it still runs.
+  std::optional<int> WaitForExit(std::chrono::milliseconds limit = 20s);
+
+ private:
+  pid_t pid_ = -1;
+  bool reaped_ = false;
+  int status_ = 0;
+};
+
+// A private X server (Xvfb) on a free display, optionally with a window
+// manager, and a connection to it for looking at windows.
+class XSession {
+ public:
+  explicit XSession(bool withWindowManager = true, int width = 1280, int height = 1024);
+  ~XSession();
+  XSession(const XSession&) = delete;
+  XSession& operator=(const XSession&) = delete;
+
+  const std::string& display() const { return display_; }
+  // The environment a program on this display needs.
+  std::map<std::string, std::string> Environment() const;
+  QSize ScreenSize() const;
+
+  // A top-level client window whose title is `title`, once it is mapped.
+  std::optional<xcb_window_t> FindWindow(const std::string& title);
+  // The client window's rectangle on the screen, frame excluded.
+  QRect ClientGeometry(xcb_window_t window);
+  // The frame the window manager put around the window, as left, top, right and bottom.
+  QMargins FrameExtents(xcb_window_t window);
+  // What the screen shows inside `rect`.
+  QImage Grab(const QRect& rect);
+
+  // Runs a command-line X tool (wmctrl, xdotool) on this display.
+  int RunTool(const std::vector<std::string>& argv);
+
+ private:
+  std::string display_;
+  std::string runtimeDir_;
+  std::optional<Process> server_;
+  std::optional<Process> windowManager_;
+  xcb_connection_t* connection_ = nullptr;
+  xcb_screen_t* screen_ = nullptr;
+};
+
+// The program under test, built beside the tests.
+std::string FinbowlExecutable();
+
+}  // namespace finbowl::testing
