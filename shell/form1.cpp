@@ -56,7 +56,12 @@ Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& rando
   Timer2.start(kSlowTickMilliseconds);
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+  // The visible tank is a child widget, which Qt would only delete after the
+  // platform that made its surface is gone.
+  delete surfaces_.suisou;
+  surfaces_.suisou = nullptr;
+}
 
 int Form1::ClientWidth() const {
   return client_->width();

@@ -1,0 +1,252 @@
+#include "platform/x11_surface.h"
+
+#include <QtGui/qguiapplication_platform.h>
+#include <QGuiApplication>
+#include <QPaintEvent>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace finbowl {
+namespace {
+
+constexpr std::size_t kPutImageHeader = 24;
+
+std::uint16_t Clamp16(int v) {
+  return static_cast<std::uint16_t>(std::clamp(v, 0, 0xFFFF));
+}
+std::int16_t Signed16(int v) {
+  return static_cast<std::int16_t>(std::clamp(v, -32768, 32767));
+}
+
+// Whether pixels of `depth` are 32-bit words holding 0x00RRGGBB in the byte
+// order of this machine, so that QImage's RGB32 rows can go up as they are.
+bool ScreenTakesRgb32(const xcb_setup_t& setup, const xcb_screen_t& screen) {
+  if (screen.root_depth != 24 || setup.image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST) {
+    return false;
+  }
+  bool thirtyTwoBits = false;
+  for (auto f = xcb_setup_pixmap_formats_iterator(&setup); f.rem; xcb_format_next(&f)) {
+    if (f.data->depth == 24) {
+      thirtyTwoBits = f.data->bits_per_pixel == 32;
+    }
+  }
+  for (auto d = xcb_screen_allowed_depths_iterator(&screen); d.rem; xcb_depth_next(&d)) {
+    for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v)) {
+      if (v.data->visual_id == screen.root_visual) {
+        return thirtyTwoBits && v.data->_class == XCB_VISUAL_CLASS_TRUE_COLOR &&
+               v.data->red_mask == 0xFF0000u && v.data->green_mask == 0xFF00u &&
+               v.data->blue_mask == 0xFFu;
+      }
+    }
+  }
+  return false;
+}
+
+// The visible tank as a native child window. Qt does not paint it: a refresh
+// or an expose copies the retained pixmap onto the window on the server.
+class X11VisibleSurface final : public VisibleSurface {
+ public:
+  X11VisibleSurface(const X11Platform& platform, QWidget* parent, int w, int h,
+                    const QImage* picture)
+      : VisibleSurface(parent), x11_(platform), image_(platform, w, h, picture) {
+    setAttribute(Qt::WA_NativeWindow);
+    setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(w, h);
+  }
+
+  Surface& Image() override { return image_; }
+  void Refresh() override { Present(rect()); }
+  QPaintEngine* paintEngine() const override { return nullptr; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override { Present(event->rect()); }
+
+ private:
+  void Present(const QRect& area) {
+    const QRect part = area & QRect(0, 0, image_.Width(), image_.Height());
+    if (part.isEmpty() || !testAttribute(Qt::WA_WState_Created)) {
+      return;
+    }
+    const auto window = static_cast<xcb_window_t>(winId());
+    xcb_copy_area(x11_.connection(), image_.pixmap(), window, x11_.Gc(RasterOp::SrcCopy),
+                  Signed16(part.x()), Signed16(part.y()), Signed16(part.x()), Signed16(part.y()),
+                  Clamp16(part.width()), Clamp16(part.height()));
+    xcb_flush(x11_.connection());
+  }
+
+  const X11Platform& x11_;
+  X11Surface image_;
+};
+
+}  // namespace
+
+std::unique_ptr<X11Platform> X11Platform::Create() {
+  auto* native = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  xcb_connection_t* connection = native ? native->connection() : nullptr;
+  if (!connection || xcb_connection_has_error(connection)) {
+    return nullptr;
+  }
+  const xcb_setup_t* setup = xcb_get_setup(connection);
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(setup).data;
+  if (!screen || !ScreenTakesRgb32(*setup, *screen)) {
+    return nullptr;
+  }
+  return std::unique_ptr<X11Platform>(new X11Platform(connection, *screen));
+}
+
+X11Platform::X11Platform(xcb_connection_t* connection, const xcb_screen_t& screen)
+    : connection_(connection),
+      root_(screen.root),
+      depth_(screen.root_depth),
+      maxRequestBytes_(std::size_t{xcb_get_maximum_request_length(connection)} * 4) {
+  // Exposure events for every copy would be traffic nobody reads.
+  const std::uint32_t functions[] = {XCB_GX_COPY, XCB_GX_AND_REVERSE, XCB_GX_XOR};
+  for (std::size_t i = 0; i < gcs_.size(); ++i) {
+    gcs_[i] = xcb_generate_id(connection_);
+    const std::uint32_t values[] = {functions[i], 0};
+    xcb_create_gc(connection_, gcs_[i], root_, XCB_GC_FUNCTION | XCB_GC_GRAPHICS_EXPOSURES, values);
+  }
+  fillGc_ = xcb_generate_id(connection_);
+  const std::uint32_t fill[] = {XCB_GX_COPY, 0, 0};
+  xcb_create_gc(connection_, fillGc_, root_,
+                XCB_GC_FUNCTION | XCB_GC_FOREGROUND | XCB_GC_GRAPHICS_EXPOSURES, fill);
+}
+
+X11Platform::~X11Platform() {
+  if (xcb_connection_has_error(connection_)) {
+    return;
+  }
+  for (const xcb_gcontext_t gc : gcs_) {
+    xcb_free_gc(connection_, gc);
+  }
+  xcb_free_gc(connection_, fillGc_);
+  xcb_flush(connection_);
+}
+
+xcb_gcontext_t X11Platform::Gc(RasterOp op) const {
+  switch (op) {
+    case RasterOp::SrcCopy:
+      return gcs_[0];
+    case RasterOp::SrcErase:
+      return gcs_[1];
+    case RasterOp::SrcInvert:
+      return gcs_[2];
+  }
+  return gcs_[0];
+}
+
+std::unique_ptr<Surface> X11Platform::CreateSurface(int w, int h, const QImage* picture) {
+  return std::make_unique<X11Surface>(*this, w, h, picture);
+}
+
+VisibleSurface* X11Platform::CreateVisibleSurface(QWidget* parent, int w, int h,
+                                                  const QImage* picture) {
+  return new X11VisibleSurface(*this, parent, w, h, picture);
+}
+
+X11Surface::X11Surface(const X11Platform& platform, int w, int h, const QImage* picture)
+    : Surface(platform), x11_(platform) {
+  if (picture) {
+    picture_ = picture->convertToFormat(QImage::Format_RGB32);
+  }
+  Build(w, h);
+}
+
+X11Surface::~X11Surface() {
+  if (!xcb_connection_has_error(x11_.connection())) {
+    xcb_free_pixmap(x11_.connection(), pixmap_);
+  }
+}
+
+void X11Surface::SetSize(int w, int h) {
+  xcb_free_pixmap(x11_.connection(), pixmap_);
+  Build(w, h);
+}
+
+void X11Surface::Build(int w, int h) {
+  xcb_connection_t* c = x11_.connection();
+  width_ = std::clamp(w, 0, 0x7FFF);
+  height_ = std::clamp(h, 0, 0x7FFF);
+  // X has no empty pixmaps; an empty surface keeps a 1 x 1 one that nothing
+  // reaches, since every copy is clipped to the size above.
+  const auto pw = static_cast<std::uint16_t>(std::max(width_, 1));
+  const auto ph = static_cast<std::uint16_t>(std::max(height_, 1));
+  pixmap_ = xcb_generate_id(c);
+  xcb_create_pixmap(c, x11_.depth(), pixmap_, x11_.root(), pw, ph);
+  const xcb_rectangle_t all = {0, 0, pw, ph};
+  xcb_poly_fill_rectangle(c, pixmap_, x11_.FillGc(), 1, &all);
+  if (!picture_) {
+    return;
+  }
+  // The picture at the top-left corner, cut to the surface, in as few
+  // requests as the server's request size allows.
+  const int columns = std::min(width_, picture_->width());
+  const int rows = std::min(height_, picture_->height());
+  if (columns <= 0 || rows <= 0) {
+    return;
+  }
+  const std::size_t rowBytes = static_cast<std::size_t>(columns) * 4;
+  const int rowsPerRequest =
+      std::max(1, static_cast<int>((x11_.MaxRequestBytes() - kPutImageHeader) / rowBytes));
+  std::vector<std::uint8_t> chunk;
+  for (int top = 0; top < rows; top += rowsPerRequest) {
+    const int count = std::min(rowsPerRequest, rows - top);
+    chunk.resize(rowBytes * static_cast<std::size_t>(count));
+    for (int r = 0; r < count; ++r) {
+      std::memcpy(chunk.data() + rowBytes * static_cast<std::size_t>(r),
+                  picture_->constScanLine(top + r), rowBytes);
+    }
+    xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap_, x11_.Gc(RasterOp::SrcCopy),
+                  static_cast<std::uint16_t>(columns), static_cast<std::uint16_t>(count), 0,
+                  static_cast<std::int16_t>(top), 0, x11_.depth(),
+                  static_cast<std::uint32_t>(chunk.size()), chunk.data());
+  }
+}
+
+void X11Surface::Blit(const BlitRect& r, const Surface& src, RasterOp op) {
+  const auto& source = static_cast<const X11Surface&>(src);
+  xcb_copy_area(x11_.connection(), source.pixmap_, pixmap_, x11_.Gc(op),
+                static_cast<std::int16_t>(r.sx), static_cast<std::int16_t>(r.sy),
+                static_cast<std::int16_t>(r.x), static_cast<std::int16_t>(r.y),
+                static_cast<std::uint16_t>(r.w), static_cast<std::uint16_t>(r.h));
+}
+
+QImage X11Surface::Read() const {
+  QImage image(width_, height_, QImage::Format_RGB32);
+  if (image.isNull()) {
+    return image;
+  }
+  xcb_connection_t* c = x11_.connection();
+  // Row bands small enough for one reply each.
+  const std::size_t rowBytes = static_cast<std::size_t>(width_) * 4;
+  const int band = std::max(1, static_cast<int>((x11_.MaxRequestBytes() - 32) / rowBytes));
+  for (int top = 0; top < height_; top += band) {
+    const int count = std::min(band, height_ - top);
+    xcb_get_image_reply_t* reply = xcb_get_image_reply(
+        c,
+        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap_, 0, static_cast<std::int16_t>(top),
+                      static_cast<std::uint16_t>(width_), static_cast<std::uint16_t>(count), ~0u),
+        nullptr);
+    if (!reply) {
+      image.fill(Qt::black);
+      return image;
+    }
+    const std::uint8_t* data = xcb_get_image_data(reply);
+    for (int r = 0; r < count; ++r) {
+      auto* line = reinterpret_cast<QRgb*>(image.scanLine(top + r));
+      std::memcpy(line, data + rowBytes * static_cast<std::size_t>(r), rowBytes);
+      // The pad byte of a 24-bit pixel means nothing; the colours are opaque.
+      for (int x = 0; x < width_; ++x) {
+        line[x] |= 0xFF000000u;
+      }
+    }
+    std::free(reply);
+  }
+  return image;
+}
+
+}  // namespace finbowl

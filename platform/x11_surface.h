@@ -1,0 +1,71 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <array>
+#include <optional>
+
+#include "platform/surface.h"
+
+namespace finbowl {
+
+// Surfaces as pixmaps on the X server, composed there with CopyArea: the GC
+// functions GXcopy, GXandReverse and GXxor are exactly our three raster
+// operations on the pixel values of a 24-bit TrueColor screen. Pictures go up
+// once at start; a frame is then a handful of requests and one flush, with no
+// round trip to the server and no pixels crossing the connection.
+class X11Platform final : public DrawingPlatform {
+ public:
+  // The platform for Qt's own X connection, or nothing when the program does
+  // not run on X11 or the screen is not one whose pixels are 0x00RRGGBB.
+  static std::unique_ptr<X11Platform> Create();
+  ~X11Platform() override;
+
+  const char* Name() const override { return "x11"; }
+  std::unique_ptr<Surface> CreateSurface(int w, int h, const QImage* picture) override;
+  VisibleSurface* CreateVisibleSurface(QWidget* parent, int w, int h,
+                                       const QImage* picture) override;
+
+  xcb_connection_t* connection() const { return connection_; }
+  xcb_gcontext_t Gc(RasterOp op) const;
+  xcb_gcontext_t FillGc() const { return fillGc_; }
+  std::uint8_t depth() const { return depth_; }
+  xcb_window_t root() const { return root_; }
+  // Largest request the server takes, in bytes.
+  std::size_t MaxRequestBytes() const { return maxRequestBytes_; }
+
+ private:
+  X11Platform(xcb_connection_t* connection, const xcb_screen_t& screen);
+
+  xcb_connection_t* connection_;
+  xcb_window_t root_;
+  std::uint8_t depth_;
+  std::size_t maxRequestBytes_;
+  std::array<xcb_gcontext_t, 3> gcs_{};  // copy, and-reverse, xor
+  xcb_gcontext_t fillGc_ = 0;
+};
+
+class X11Surface final : public Surface {
+ public:
+  X11Surface(const X11Platform& platform, int w, int h, const QImage* picture);
+  ~X11Surface() override;
+
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  void SetSize(int w, int h) override;
+  QImage Read() const override;
+
+  xcb_pixmap_t pixmap() const { return pixmap_; }
+
+ private:
+  void Blit(const BlitRect& rect, const Surface& src, RasterOp op) override;
+  void Build(int w, int h);
+
+  const X11Platform& x11_;
+  std::optional<QImage> picture_;
+  xcb_pixmap_t pixmap_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+};
+
+}  // namespace finbowl
