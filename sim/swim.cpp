@@ -18,8 +18,8 @@ constexpr int kFrameStride = kFishCell;
 constexpr int kFrameColumnsEnd = 3 * kFishCell;
 
 // What tells the two facings' normal moves apart. The bubble of a right-facing
-// fish rises up to twice as fast and takes a fresh reseed, the other does not;
-// the difference is part of how the tank has always looked.
+// fish rises up to twice as fast and draws after a fresh reseed; a left-facing
+// fish's bubble does neither. The asymmetry is deliberate: keep it.
 struct Facing {
   int sign;  // +1 to the right, -1 to the left
   std::int16_t up, down;
