@@ -80,14 +80,16 @@ TEST(StockTank, UnknownKindKeepsTheSheetAndItsFacing) {
 }
 
 TEST(StockTank, RestockKeepsPositionsBubblesAndTheRecordsAboveLastFish) {
+  // Six left-facing fish near the top, rising, each with a bubble.
   FishTable table;
-  for (std::size_t i = 0; i < kFishSlots; ++i) {
-    const auto n = static_cast<std::int16_t>(i);
-    table.fish[i] = {static_cast<std::int16_t>(100 * n - 9),     static_cast<std::int16_t>(-11 + n),
-                     static_cast<std::int16_t>(3 + n % 3),       150,
-                     static_cast<std::int16_t>(1 + 2 * (n % 2)), 1};
-    table.bubble[i] = {1, static_cast<std::int16_t>(50 + n), static_cast<std::int16_t>(-300 + n)};
-  }
+  table.fish = {{{-9, -11, 3, 150, 1, 1},
+                 {91, -10, 4, 150, 3, 1},
+                 {191, -9, 5, 150, 1, 1},
+                 {291, -8, 3, 150, 3, 1},
+                 {391, -7, 4, 150, 1, 1},
+                 {491, -6, 5, 150, 3, 1}}};
+  table.bubble = {
+      {{1, 50, -300}, {1, 51, -299}, {1, 52, -298}, {1, 53, -297}, {1, 54, -296}, {1, 55, -295}}};
   table.wallCount = 2;
   FishTable expected = table;
   // Lowered from five fish to two: records 2 to 5 stay exactly as they were.
