@@ -1,0 +1,112 @@
+#include "sim/random_source.h"
+
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <set>
+#include <vector>
+
+#include "support/scripted_random.h"
+
+namespace finbowl {
+namespace {
+
+std::uint64_t StoppedClock() {
+  return 42;
+}
+std::uint64_t OtherStoppedClock() {
+  return 43;
+}
+
+TEST(ClockRandom, ValuesLieInTheUnitInterval) {
+  ClockRandom random(StoppedClock, 1);
+  double lowest = 1.0, highest = 0.0;
+  for (int n = 0; n < 100000; ++n) {
+    if (n % 3 == 0) {
+      random.Reseed();
+    }
+    const double u = random.Uniform();
+    ASSERT_GE(u, 0.0);
+    ASSERT_LT(u, 1.0);
+    lowest = std::min(lowest, u);
+    highest = std::max(highest, u);
+  }
+  EXPECT_LT(lowest, 0.001);
+  EXPECT_GT(highest, 0.999);
+}
+
+TEST(ClockRandom, ReseedsAtTheSameClockReadingStillDiffer) {
+  // Every fish of a frame reseeds within one clock reading; each must still
+  // draw its own values, or the fish would swim in step.
+  ClockRandom random(StoppedClock, 7);
+  std::set<double> seen;
+  for (int n = 0; n < 1000; ++n) {
+    random.Reseed();
+    seen.insert(random.Uniform());
+  }
+  EXPECT_EQ(seen.size(), 1000u);
+}
+
+TEST(ClockRandom, SameSeedAndClockRepeatAndTheClockMatters) {
+  auto draws = [](ClockRandom::Clock clock, std::uint64_t seed) {
+    ClockRandom random(clock, seed);
+    std::vector<double> values;
+    for (int n = 0; n < 8; ++n) {
+      random.Reseed();
+      values.push_back(random.Uniform());
+    }
+    return values;
+  };
+  EXPECT_EQ(draws(StoppedClock, 5), draws(StoppedClock, 5));
+  EXPECT_NE(draws(StoppedClock, 5), draws(StoppedClock, 6));
+  EXPECT_NE(draws(StoppedClock, 5), draws(OtherStoppedClock, 5));
+}
+
+TEST(Rounding, HalvesGoToEvenAndFloorGoesDown) {
+  struct Row {
+    double v;
+    std::int16_t rounded, floored;
+  };
+  for (const Row& row :
+       {Row{2.5, 2, 2}, Row{3.5, 4, 3}, Row{-2.5, -2, -3}, Row{-6.5, -6, -7}, Row{-0.5, 0, -1},
+        Row{374.999, 375, 374}, Row{-9.9, -10, -10}, Row{0.0, 0, 0}}) {
+    EXPECT_EQ(RoundHalfEven(row.v), row.rounded) << row.v;
+    EXPECT_EQ(FloorTo16(row.v), row.floored) << row.v;
+  }
+}
+
+TEST(ScriptedRandom, HandsOutTheScriptAndRecordsTheCalls) {
+  testing::ScriptedRandom random{0.25, 0.5};
+  random.Reseed();
+  EXPECT_EQ(random.Uniform(), 0.25);
+  EXPECT_EQ(random.TakeCalls(), "RU");
+  random.Push({0.75});
+  EXPECT_EQ(random.Left(), 2u);
+  EXPECT_EQ(random.Uniform(), 0.5);
+  random.Reseed();
+  EXPECT_EQ(random.Uniform(), 0.75);
+  EXPECT_EQ(random.Calls(), "URU");
+}
+
+TEST(ScriptedRandom, FailsTheTestOnAMisusedScript) {
+  EXPECT_NONFATAL_FAILURE(
+      {
+        testing::ScriptedRandom random{0.5};
+        random.Uniform();
+        random.Uniform();
+      },
+      "ran out at the calls \"UU\"");
+  EXPECT_NONFATAL_FAILURE({ testing::ScriptedRandom random({0.5, 0.25}); }, "left unused: 2");
+  EXPECT_NONFATAL_FAILURE(
+      {
+        testing::ScriptedRandom random;
+        random.Push({1.0});
+        random.Uniform();
+      },
+      "outside [0, 1)");
+}
+
+}  // namespace
+}  // namespace finbowl
