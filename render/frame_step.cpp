@@ -1,8 +1,7 @@
 #include "render/frame_step.h"
 
-#include <algorithm>
-
 #include "render/draw_sprite.h"
+#include "sim/live_fish.h"
 #include "sim/swim.h"
 
 namespace finbowl {
@@ -10,7 +9,7 @@ namespace finbowl {
 void FrameStep(TankSurfaces& surfaces, FishTable& table, const SettingsRecord& settings,
                RandomSource& random, const std::function<int()>& clientWidth) {
   BitBlt(*surfaces.work, 0, 0, kTankWidth, kTankHeight, *surfaces.back, 0, 0, RasterOp::SrcCopy);
-  const int lastFish = std::min<int>(settings.lastFish, kFishSlots - 1);
+  const int lastFish = LastLiveFish(settings);
   for (int i = 0; i <= lastFish; ++i) {
     if (SwimFish(table, i, clientWidth(), random)) {
       DrawBubble(surfaces, table.bubble[static_cast<std::size_t>(i)]);

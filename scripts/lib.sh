@@ -5,7 +5,7 @@ FINBOWL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # What building needs, and what each command needs besides.
 FINBOWL_BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libbenchmark-dev libxcb1-dev fonts-ipafont-gothic"
-FINBOWL_RUN_PACKAGES="xvfb xauth openbox x11-apps imagemagick"
+FINBOWL_RUN_PACKAGES="xvfb xauth openbox wmctrl imagemagick"
 FINBOWL_TEST_PACKAGES="xvfb xauth openbox wmctrl xdotool"
 
 finbowl_say() { printf 'finbowl: %s\n' "$*" >&2; }

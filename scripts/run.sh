@@ -42,6 +42,11 @@ export DISPLAY=":$(head -n1 "$runtime/display")"
 export XDG_RUNTIME_DIR="$runtime"
 openbox >/dev/null 2>&1 &
 wm=$!
+# A window mapped while the window manager is still starting may be lost.
+for _ in $(seq 100); do
+  wmctrl -m >/dev/null 2>&1 && break
+  sleep 0.1
+done
 finbowl_say "no display: showing the aquarium on the virtual display $DISPLAY"
 "$program" &
 finbowl=$!

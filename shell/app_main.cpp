@@ -25,6 +25,7 @@ void Main() {
   // The window goes once the event loop has ended, while Qt is still there.
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] { form1.reset(); });
   SetUpWindow(*form1);
+  form1->StockTank();
 }
 
 }  // namespace finbowl

@@ -5,7 +5,12 @@
 #include <QMenuBar>
 
 #include "platform/window_frame.h"
+#include "render/draw_sprite.h"
+#include "render/frame_step.h"
 #include "render/pictures.h"
+#include "sim/live_fish.h"
+#include "sim/slow_tick.h"
+#include "sim/stock.h"
 
 namespace finbowl {
 namespace {
@@ -21,6 +26,8 @@ Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& rando
       fishTable_(fishTable),
       random_(random),
       settingsPath_(std::move(settingsPath)),
+      clientWidth_([this] { return ClientWidth(); }),
+      clientHeight_([this] { return ClientHeight(); }),
       platform_(CreateDrawingPlatform()) {
   setWindowTitle(QStringLiteral("Finbowl"));
   // The window has a fixed size, so maximising it would only add a border.
@@ -75,15 +82,20 @@ void Form1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void Form1::Timer1_Timer() {
-  BitBlt(surfaces_.suisou->Image(), 0, 0, kTankWidth, kTankHeight, *surfaces_.back, 0, 0,
-         RasterOp::SrcCopy);
-  surfaces_.suisou->Refresh();
+void Form1::Timer1_Timer() { FrameStep(surfaces_, fishTable_, settings_, random_, clientWidth_); }
+
+void Form1::StockTank() {
+  finbowl::StockTank(fishTable_, settings_, random_, clientHeight_);
+  // What stocking draws lands in the buffer only; the next frame starts from
+  // the bare tank again, so drawing after the records are set gives the same
+  // pixels as drawing each fish as it is placed.
+  const int lastFish = LastLiveFish(settings_);
+  for (int i = 0; i <= lastFish; ++i) {
+    DrawFish(surfaces_, fishTable_.fish[static_cast<std::size_t>(i)]);
+  }
 }
 
-void Form1::StockTank() {}
-
-void Form1::Timer2_Timer() {}
+void Form1::Timer2_Timer() { SlowTick(fishTable_, settings_, random_); }
 
 void Form1::mnuSetSyu_Click() {}
 

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -50,6 +51,9 @@ class Form1 final : public QMainWindow {
   FishTable& fishTable_;
   RandomSource& random_;
   std::string settingsPath_;
+  // The walls and the stocking height follow the client area as it is now.
+  std::function<int()> clientWidth_;
+  std::function<int()> clientHeight_;
 
   std::unique_ptr<DrawingPlatform> platform_;  // outlives the surfaces below
   QWidget* client_ = nullptr;
