@@ -18,27 +18,11 @@ namespace {
 
 constexpr std::size_t kFrameBytes = std::size_t{kTankWidth} * kTankHeight * 4;
 
-// The main window's surfaces, without the window.
-struct Tank {
-  explicit Tank(DrawingPlatform& platform) {
-    const Pictures& pictures = LoadPictures();
-    surfaces.suisou =
-        platform.CreateVisibleSurface(nullptr, kTankWidth, kTankHeight, &pictures.tank);
-    surfaces.work = platform.CreateSurface(kTankWidth, kTankHeight, nullptr);
-    surfaces.back = platform.CreateSurface(kTankWidth, kTankHeight, &pictures.tank);
-    for (std::size_t s = 0; s < 4; ++s) {
-      surfaces.pat[s] = platform.CreateSurface(225, 150, &pictures.pat[s]);
-    }
-    surfaces.awa = platform.CreateSurface(60, 60, &pictures.awa);
-  }
-  ~Tank() { delete surfaces.suisou; }
-  TankSurfaces surfaces;
-};
-
 // Five fish, each with a bubble that is in the water and drawn every frame.
 void FrameStepFiveFishFiveBubbles(benchmark::State& state) {
   auto platform = CreateDrawingPlatform();
-  Tank tank(*platform);
+  TankSurfaces tank = CreateTankSurfaces(*platform, nullptr);
+  SizeTankSurfaces(tank);
   SettingsRecord settings;
   settings.lastFish = 4;
   settings.fishKind = {0, 1, 0, 1, 0, 0};
@@ -57,7 +41,7 @@ void FrameStepFiveFishFiveBubbles(benchmark::State& state) {
       table.bubble[i] = {1, static_cast<std::int16_t>(fish.x + 85),
                          static_cast<std::int16_t>(fish.y + 25)};
     }
-    FrameStep(tank.surfaces, table, settings, random, width);
+    FrameStep(tank, table, settings, random, width);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * 2 * kFrameBytes));
 }

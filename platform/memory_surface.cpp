@@ -41,8 +41,10 @@ void CombineRows(QImage& dst, const QImage& src, const BlitRect& r) {
   }
 }
 
-// Paints the retained image; Refresh repaints at once so that the new frame
-// is on screen when the frame step returns.
+// Paints the retained image. Refresh asks for a repaint, which Qt carries out
+// as soon as the frame step has returned to the event loop: the painting then
+// reads a finished frame, and the frame step itself allocates nothing (a
+// repaint on the spot costs several allocations inside Qt).
 class MemoryVisibleSurface final : public VisibleSurface {
  public:
   MemoryVisibleSurface(const DrawingPlatform& platform, QWidget* parent, int w, int h,
@@ -53,7 +55,7 @@ class MemoryVisibleSurface final : public VisibleSurface {
   }
 
   Surface& Image() override { return image_; }
-  void Refresh() override { repaint(); }
+  void Refresh() override { update(); }
 
  protected:
   void paintEvent(QPaintEvent* event) override {

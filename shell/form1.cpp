@@ -63,12 +63,7 @@ Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& rando
   Timer2.start(kSlowTickMilliseconds);
 }
 
-Form1::~Form1() {
-  // The visible tank is a child widget, which Qt would only delete after the
-  // platform that made its surface is gone.
-  delete surfaces_.suisou;
-  surfaces_.suisou = nullptr;
-}
+Form1::~Form1() = default;
 
 int Form1::ClientWidth() const {
   return client_->width();
@@ -119,12 +114,7 @@ void SetUpWindow(Form1& form) {
     return QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2);
   });
 
-  TankSurfaces& s = form.Surfaces();
-  s.suisou->setGeometry(0, 0, kTankWidth, kTankHeight);
-  s.suisou->Image().SetSize(kTankWidth, kTankHeight);
-  s.work->SetSize(kTankWidth, kTankHeight);
-  s.back->SetSize(kTankWidth, kTankHeight);
-  BitBlt(*s.back, 0, 0, kTankWidth, kTankHeight, s.suisou->Image(), 0, 0, RasterOp::SrcCopy);
+  SizeTankSurfaces(form.Surfaces());
 
   form.show();
 }

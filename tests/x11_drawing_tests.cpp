@@ -1,0 +1,227 @@
+// The two ways of drawing must give the same pixels: the same frames go
+// through surfaces in memory and through pixmaps on the X server, and every
+// pixel of the results is compared, down to what the screen shows.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QWidget>
+#include <QWindow>
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "platform/memory_surface.h"
+#include "platform/x11_surface.h"
+#include "render/draw_sprite.h"
+#include "render/frame_step.h"
+#include "sim/slow_tick.h"
+#include "sim/stock.h"
+#include "support/paste_cell.h"
+#include "support/scripted_random.h"
+
+namespace {
+
+std::atomic<bool> counting{false};
+std::atomic<long> allocations{0};
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (counting) {
+    ++allocations;
+  }
+  if (void* p = std::malloc(size ? size : 1)) {
+    return p;
+  }
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+namespace finbowl {
+namespace {
+
+using testing::SameImage;
+
+std::uint64_t FixedClock() {
+  return 20261209;
+}
+
+// The tank's surfaces on one platform, inside a window. The server's is
+// shown, so that its visible tank is a real window on the X server; the one
+// in memory stays hidden, lest it cover the other.
+struct Bench {
+  explicit Bench(std::unique_ptr<DrawingPlatform> p) : platform(std::move(p)) {
+    window.resize(kTankWidth, kTankHeight);
+    surfaces = CreateTankSurfaces(*platform, &window);
+    SizeTankSurfaces(surfaces);
+    if (std::strcmp(platform->Name(), "x11") != 0) {
+      return;
+    }
+    window.show();
+    QDeadlineTimer deadline(10000);
+    while (!(window.windowHandle() && window.windowHandle()->isExposed()) &&
+           !deadline.hasExpired()) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+  }
+  std::unique_ptr<DrawingPlatform> platform;
+  QWidget window;
+  TankSurfaces surfaces;
+};
+
+class X11DrawingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto x11 = X11Platform::Create();
+    ASSERT_TRUE(x11) << "the test X server should take the X11 surfaces";
+    server = std::make_unique<Bench>(std::move(x11));
+    memory = std::make_unique<Bench>(std::make_unique<MemoryPlatform>());
+  }
+
+  // One frame of `table` on both, with the same scripted values.
+  void FrameOnBoth(const FishTable& table, int lastFish, const std::vector<double>& script) {
+    SettingsRecord settings;
+    settings.lastFish = static_cast<std::int16_t>(lastFish);
+    for (Bench* bench : {server.get(), memory.get()}) {
+      FishTable copy = table;
+      testing::ScriptedRandom random(script);
+      FrameStep(bench->surfaces, copy, settings, random, [] { return kTankWidth; });
+    }
+  }
+
+  ::testing::AssertionResult SameFrames() {
+    auto work = SameImage(server->surfaces.work->Read(), memory->surfaces.work->Read());
+    if (!work) {
+      return work << " (work)";
+    }
+    return SameImage(server->surfaces.suisou->Image().Read(),
+                     memory->surfaces.suisou->Image().Read())
+           << " (suisou)";
+  }
+
+  std::unique_ptr<Bench> server;
+  std::unique_ptr<Bench> memory;
+};
+
+TEST_F(X11DrawingTest, PicturesArriveOnTheServerExactly) {
+  EXPECT_STREQ(server->platform->Name(), "x11");
+  const TankSurfaces& s = server->surfaces;
+  const TankSurfaces& m = memory->surfaces;
+  EXPECT_TRUE(SameImage(s.back->Read(), m.back->Read()));
+  for (std::size_t i = 0; i < s.pat.size(); ++i) {
+    EXPECT_TRUE(SameImage(s.pat[i]->Read(), m.pat[i]->Read())) << "sheet " << i;
+  }
+  EXPECT_TRUE(SameImage(s.awa->Read(), m.awa->Read()));
+}
+
+TEST_F(X11DrawingTest, EdgeScenesGiveTheSamePixels) {
+  // Fish columns: x, y, dir, frameX, sheet, rising. Rising fish hold still, and
+  // fish that swim get 0 px steps, so every scene is drawn where it is set.
+  struct Scene {
+    const char* what;
+    std::vector<Fish> fish;
+    std::vector<Bubble> bubbles;
+    std::vector<double> script;
+  };
+  const std::vector<Scene> scenes = {
+      {"every edge",
+       {{-40, 200, 1, 0, 0, 1},
+        {600, 150, 4, 75, 1, 1},
+        {300, -60, 1, 150, 2, 1},
+        {200, 420, 4, 0, 3, 1},
+        {-60, -60, 1, 75, 0, 1}},
+       {},
+       {}},
+      {"overlapping fish and bubbles",
+       {{200, 150, 1, 0, 0, 0}, {215, 160, 1, 75, 2, 0}, {230, 150, 4, 150, 3, 1}},
+       {{1, 240, 170}, {1, 250, 180}, {1, 235, 175}},
+       {0, 0, 0, 0}},
+      {"bubbles clipped and gone",
+       {{100, 0, 1, 0, 0, 0}, {560, 300, 1, 0, 2, 0}},
+       {{1, 620, -20}, {1, 630, 440}},
+       {0, 0, 0, 0}},
+      {"wholly outside", {{700, 500, 1, 0, 0, 1}, {-200, -200, 4, 0, 1, 1}}, {}, {}},
+  };
+  for (const Scene& scene : scenes) {
+    SCOPED_TRACE(scene.what);
+    FishTable table;
+    for (std::size_t i = 0; i < scene.fish.size(); ++i) {
+      table.fish[i] = scene.fish[i];
+    }
+    for (std::size_t i = 0; i < scene.bubbles.size(); ++i) {
+      table.bubble[i] = scene.bubbles[i];
+    }
+    FrameOnBoth(table, static_cast<int>(scene.fish.size()) - 1, scene.script);
+    EXPECT_TRUE(SameFrames());
+  }
+}
+
+TEST_F(X11DrawingTest, ManyFramesOfSwimmingGiveTheSamePixels) {
+  SettingsRecord settings;
+  settings.lastFish = 4;
+  settings.fishKind = {0, 1, 0, 1, 1, 0};
+  std::vector<FishTable> tables(2);
+  std::vector<ClockRandom> randoms = {ClockRandom(FixedClock, 3), ClockRandom(FixedClock, 3)};
+  Bench* benches[] = {server.get(), memory.get()};
+  for (std::size_t b = 0; b < 2; ++b) {
+    StockTank(tables[b], settings, randoms[b], [] { return kTankHeight; });
+  }
+  for (int frame = 0; frame < 300; ++frame) {
+    for (std::size_t b = 0; b < 2; ++b) {
+      if (frame % 25 == 0) {
+        SlowTick(tables[b], settings, randoms[b]);
+      }
+      FrameStep(benches[b]->surfaces, tables[b], settings, randoms[b], [] { return kTankWidth; });
+    }
+    if (frame % 20 == 0) {
+      ASSERT_TRUE(SameFrames()) << "frame " << frame;
+    }
+  }
+}
+
+TEST_F(X11DrawingTest, TheScreenShowsTheFinishedFrame) {
+  FishTable table;
+  table.fish[0] = {100, 100, 1, 0, 0, 0};
+  table.bubble[0] = {1, 185, 125};
+  FrameOnBoth(table, 0, {0, 0});
+  auto* x11 = static_cast<X11Platform*>(server->platform.get());
+  // Read the window itself back from the server.
+  const auto window = static_cast<xcb_window_t>(server->surfaces.suisou->winId());
+  xcb_get_image_reply_t* reply =
+      xcb_get_image_reply(x11->connection(),
+                          xcb_get_image(x11->connection(), XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0,
+                                        kTankWidth, kTankHeight, ~0u),
+                          nullptr);
+  ASSERT_NE(reply, nullptr);
+  QImage screen(xcb_get_image_data(reply), kTankWidth, kTankHeight, QImage::Format_RGB32);
+  EXPECT_TRUE(SameImage(screen, memory->surfaces.suisou->Image().Read()));
+  std::free(reply);
+}
+
+TEST_F(X11DrawingTest, FramesOnTheServerAllocateNothing) {
+  SettingsRecord settings;
+  settings.lastFish = 4;
+  FishTable table;
+  ClockRandom random;
+  StockTank(table, settings, random, [] { return kTankHeight; });
+  const std::function<int()> width = [] { return kTankWidth; };
+  counting = true;
+  for (int frame = 0; frame < 1000; ++frame) {
+    if (frame % 25 == 0) {
+      SlowTick(table, settings, random);
+    }
+    FrameStep(server->surfaces, table, settings, random, width);
+  }
+  counting = false;
+  EXPECT_EQ(allocations.load(), 0);
+}
+
+}  // namespace
+}  // namespace finbowl
