@@ -41,15 +41,17 @@ QPainterPath BentPath(QPointF start, std::initializer_list<std::array<QPointF, 3
 }
 
 QPainterPath TailPath(double swing) {
-  // Offsets from the pivot: an upper and a lower lobe, each a soft fan with a
-  // rounded, slightly ragged end, meeting in a deep fork.
+  // Offsets from the pivot: an upper and a lower lobe, each a broad fan with a
+  // rounded end, meeting in a deep fork.
   return BentPath({3, -4},
-                  {{{{-5, -8}, {-14, -17}, {-22, -19}}},
-                   {{{-26, -20}, {-28, -16}, {-26, -12}}},
-                   {{{-24, -8}, {-19, -4}, {-14, -1}}},
-                   {{{-19, 3}, {-24, 7}, {-26, 12}}},
-                   {{{-28, 17}, {-25, 21}, {-21, 19}}},
-                   {{{-14, 16}, {-5, 8}, {3, 4}}}},
+                  {{{{-4, -9}, {-11, -19}, {-18, -21}}},
+                   {{{-23, -22.5}, {-27, -18}, {-27, -13}}},
+                   {{{-27, -9}, {-25, -6}, {-22.5, -4}}},
+                   {{{-20, -2}, {-17, -1}, {-14.5, 0}}},
+                   {{{-17, 1}, {-20, 2}, {-22.5, 4}}},
+                   {{{-25, 6}, {-27, 9}, {-27, 13}}},
+                   {{{-27, 18}, {-23, 22.5}, {-18, 21}}},
+                   {{{-11, 19}, {-4, 9}, {3, 4}}}},
                   swing);
 }
 
@@ -126,9 +128,10 @@ void DrawTail(QPainter& p, const FishLook& look, double swing, bool detailed) {
   if (detailed) {
     const QPointF root = kTailPivot + QPointF(2, 0);
     FinRays(p, tail, look, swing,
-            {kTailPivot + QPointF(-22, -18), kTailPivot + QPointF(-26, -14),
-             kTailPivot + QPointF(-22, -8), kTailPivot + QPointF(-22, 8),
-             kTailPivot + QPointF(-26, 14), kTailPivot + QPointF(-22, 18)},
+            {kTailPivot + QPointF(-19, -21), kTailPivot + QPointF(-25, -17),
+             kTailPivot + QPointF(-27, -11), kTailPivot + QPointF(-23, -5),
+             kTailPivot + QPointF(-23, 5), kTailPivot + QPointF(-27, 11),
+             kTailPivot + QPointF(-25, 17), kTailPivot + QPointF(-19, 21)},
             root);
   }
 }
@@ -220,11 +223,11 @@ FishLook RedGoldfish() {
 
 FishLook BlackGoldfish() {
   return FishLook{
-      .back = QColor(102, 102, 102),
+      .back = QColor(85, 85, 85),
       .body = QColor(51, 51, 51),
       .shade = QColor(30, 30, 30),
       .belly = QColor(75, 75, 75),
-      .scale = QColor(95, 95, 95),
+      .scale = QColor(80, 80, 80),
       .finBase = QColor(51, 51, 51),
       .finMid = QColor(60, 82, 80),
       .finEdge = QColor(60, 76, 112),
@@ -235,6 +238,10 @@ FishLook BlackGoldfish() {
 }
 
 void DrawGoldfish(QPainter& p, const FishLook& look, int phase, bool detailed) {
+  // Whole pixels only, so the eye's highlight stays on the pixel grid. The
+  // shift leaves room for the tail's swing inside the cell.
+  p.save();
+  p.translate(2, 0);
   const double swing = kTailSwing[static_cast<std::size_t>(phase)];
   const double flap = kPectoralAngle[static_cast<std::size_t>(phase)];
 
@@ -252,7 +259,7 @@ void DrawGoldfish(QPainter& p, const FishLook& look, int phase, bool detailed) {
   DrawBody(p, look, detailed);
 
   const QPointF pelvicRoot(44, 53);
-  const QPainterPath pelvic = FinPath(pelvicRoot, 180 - 62, 9, 5);
+  const QPainterPath pelvic = FinPath(pelvicRoot, 140, 10, 4.5);
   FillFin(p, pelvic, pelvicRoot, 9, look);
   const QPointF pectoralRoot(53, 46.5);
   const QPainterPath pectoral = FinPath(pectoralRoot, 180 - flap, 10, 5.5);
@@ -268,6 +275,7 @@ void DrawGoldfish(QPainter& p, const FishLook& look, int phase, bool detailed) {
             pectoralRoot);
   }
   DrawEye(p, look, detailed);
+  p.restore();
 }
 
 }  // namespace finbowl::art

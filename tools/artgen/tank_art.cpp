@@ -106,9 +106,9 @@ void DrawPlants(QPainter& p, Prng& rng) {
     stem.height = s.height;
     stem.lean = s.lean;
     stem.bow = s.bow;
-    stem.leaflet = 14 + s.height / 50;
+    stem.leaflet = 15 + s.height / 45;
     stem.spacing = 6.5;
-    stem.width = 1.3;
+    stem.width = 1.7;
     stem.stalk = s.stalk;
     stem.leaf = s.leaf;
     stem.tipLeaf = s.tip;
@@ -192,35 +192,37 @@ void DrawGravel(QPainter& p, Prng& rng) {
   const QColor stones[] = {QColor(153, 153, 102), QColor(204, 204, 153), QColor(102, 102, 51),
                            QColor(153, 102, 51)};
   p.setPen(Qt::NoPen);
-  p.fillRect(QRectF(0, kGravelTop + 3, kWidth, kHeight), QColor(102, 102, 51));
+  p.fillRect(QRectF(0, kGravelTop + 3, kWidth, kHeight), QColor(51, 51, 0));
+  // Each stone: its own shadow down and to the right, the stone, and a glint
+  // where the light from above catches it.
   auto pebble = [&](QPointF at, double size) {
     const QColor c = stones[rng.Below(4)];
-    const double w = size * rng.Range(0.8, 1.3), h = size * rng.Range(0.55, 0.8);
+    const double w = size * rng.Range(0.85, 1.3), h = size * rng.Range(0.6, 0.8);
     p.save();
     p.translate(at);
-    p.rotate(rng.Range(-25, 25));
-    p.setBrush(c.darker(135));
-    p.drawEllipse(QPointF(0.3, 0.4), w / 2, h / 2);
+    p.rotate(rng.Range(-20, 20));
+    p.setBrush(c.darker(160));
+    p.drawEllipse(QPointF(0.5, 0.6), w / 2, h / 2);
     p.setBrush(c);
-    p.drawEllipse(QPointF(0, 0), w / 2 - 0.3, h / 2 - 0.3);
-    if (size > 3.5) {
-      p.setBrush(c.lighter(118));
-      p.drawEllipse(QPointF(-w * 0.15, -h * 0.18), w * 0.18, h * 0.14);
+    p.drawEllipse(QPointF(0, 0), w / 2 - 0.5, h / 2 - 0.5);
+    if (size > 4.5) {
+      p.setBrush(c.lighter(125));
+      p.drawEllipse(QPointF(-w * 0.16, -h * 0.18), w * 0.2, h * 0.16);
     }
     p.restore();
   };
   // Rows from the back to the front, so nearer stones cover farther ones.
-  for (double y = kGravelTop - 0.5; y < kHeight + 3; y += 3.0) {
-    for (double x = -4; x < kWidth + 4; x += rng.Range(4.2, 6.5)) {
+  for (double y = kGravelTop; y < kHeight + 3; y += 3.6) {
+    for (double x = rng.Range(-6, -2); x < kWidth + 4; x += rng.Range(5.0, 7.5)) {
       if (y < kGravelTop + 1 && rng.Below(3) == 0) {
         continue;  // a ragged top edge
       }
-      pebble(QPointF(x, y + rng.Range(-1, 1)), rng.Range(4.0, 7.0));
+      pebble(QPointF(x, y + rng.Range(-1, 1)), rng.Range(4.5, 7.5));
     }
   }
   // A few stones lie against the feet of the plants and the rocks.
   for (double x : {55.0, 74.0, 97.0, 121.0, 143.0, 430.0, 468.0, 497.0, 535.0, 590.0, 624.0}) {
-    pebble(QPointF(x + rng.Range(-4, 4), kGravelTop - rng.Range(1.5, 3.5)), rng.Range(4.0, 6.5));
+    pebble(QPointF(x + rng.Range(-4, 4), kGravelTop - rng.Range(0.5, 2.0)), rng.Range(5.0, 7.0));
   }
 }
 
@@ -228,19 +230,24 @@ void DrawGravel(QPainter& p, Prng& rng) {
 
 QImage TankPicture() {
   Prng rng(0x7A4B);
-  const Layer layer = DrawLayer(kWidth, kHeight, [&](QPainter& p) {
+  const Layer scene = DrawLayer(kWidth, kHeight, [&](QPainter& p) {
     p.fillRect(QRectF(0, 0, kWidth, kWaterLine), Qt::white);
     p.fillRect(QRectF(0, kWaterLine, kWidth, kHeight - kWaterLine), kWater);
     DrawPlants(p, rng);
     DrawRocks(p, rng);
     DrawPipe(p);
-    DrawGravel(p, rng);
   });
+  // The gravel is a layer of its own with hard edges and gentle dithering:
+  // blended into each other, stones this small turn to mush.
+  const Layer gravel = DrawLayer(kWidth, kHeight, [&](QPainter& p) { DrawGravel(p, rng); });
   QImage picture = NewIndexedPicture(kWidth, kHeight);
   for (int y = 0; y < kHeight; ++y) {
     uchar* row = picture.scanLine(y);
     for (int x = 0; x < kWidth; ++x) {
-      row[x] = static_cast<uchar>(DitheredIndex(layer.colour[layer.Index(x, y)], x, y));
+      const std::size_t i = scene.Index(x, y);
+      const int index = gravel.Solid(x, y) ? DitheredIndex(gravel.colour[i], x, y, 0.4)
+                                           : DitheredIndex(scene.colour[i], x, y);
+      row[x] = static_cast<uchar>(index);
     }
   }
   return picture;
