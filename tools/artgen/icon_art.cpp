@@ -17,7 +17,8 @@ constexpr double kIconDither = 0.6;
 void DrawGround(QPainter& p) {
   // Flat, because a dithered blend at these sizes reads as a checkerboard.
   p.fillRect(QRectF(0, 0, kDesign, kDesign), QColor(51, 255, 255));
-  p.fillRect(QRectF(0, kDesign - 2.5, kDesign, 2.5), QColor(204, 204, 153));
+  // Two units of sand: a whole number of pixels at every size.
+  p.fillRect(QRectF(0, kDesign - 2, kDesign, 2), QColor(204, 204, 153));
 }
 
 void DrawIconPlant(QPainter& p, bool detailed) {
@@ -26,9 +27,9 @@ void DrawIconPlant(QPainter& p, bool detailed) {
     double x, height, lean;
     QColor leaf;
   } stems[] = {
-      {3.5, 27, 0.08, QColor(0, 153, 51)},
-      {7.5, 22, -0.06, QColor(0, 153, 51)},
-      {5.5, 17, 0.15, QColor(51, 204, 51)},
+      {3.0, 27, 0.06, QColor(0, 153, 51)},
+      {6.5, 22, -0.05, QColor(0, 153, 51)},
+      {4.8, 16, 0.12, QColor(51, 204, 51)},
   };
   for (const auto& s : stems) {
     PlantStem stem;
@@ -36,7 +37,7 @@ void DrawIconPlant(QPainter& p, bool detailed) {
     stem.height = s.height;
     stem.lean = s.lean;
     stem.bow = 0.04;
-    stem.leaflet = detailed ? 4.5 : 4.0;
+    stem.leaflet = detailed ? 4.0 : 3.6;
     stem.spacing = detailed ? 2.0 : 2.8;
     stem.width = detailed ? 0.75 : 1.0;
     stem.stalk = QColor(0, 102, 51);
@@ -47,17 +48,18 @@ void DrawIconPlant(QPainter& p, bool detailed) {
 }
 
 void DrawIconBubbles(QPainter& p) {
-  p.setPen(QPen(QColor(0, 102, 255), 0.9));
+  p.setPen(QPen(QColor(0, 102, 255), 1.0));
   p.setBrush(Qt::NoBrush);
-  p.drawEllipse(QPointF(12.5, 10.0), 1.6, 1.6);
-  p.drawEllipse(QPointF(14.5, 4.5), 2.0, 2.0);
+  p.drawEllipse(QPointF(10.5, 9.0), 1.9, 1.9);
+  p.drawEllipse(QPointF(13.5, 3.5), 2.2, 2.2);
 }
 
 }  // namespace
 
 QImage IconPicture(int size) {
   const double unit = size / kDesign;
-  const bool detailed = size >= 64;
+  // Scale arcs, fin rays and a ringed eye need room; smaller icons go without.
+  const bool detailed = size >= 128;
   const Layer ground = DrawLayer(size, size, [&](QPainter& p) {
     p.scale(unit, unit);
     DrawGround(p);
@@ -68,7 +70,7 @@ QImage IconPicture(int size) {
   // its own so that its rim can be darkened against the ground.
   const Layer fish = DrawLayer(size, size, [&](QPainter& p) {
     p.scale(unit, unit);
-    p.setTransform(QTransform(-0.34, 0, 0, 0.34, 31.8, 6.5 - 0.34 * 14), true);
+    p.setTransform(QTransform(-0.3, 0, 0, 0.3, 32.2, 4.5), true);
     DrawGoldfish(p, RedGoldfish(), 1, detailed);
   });
 
