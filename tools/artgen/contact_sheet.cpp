@@ -14,7 +14,6 @@ constexpr int kFrameWidth = 640;
 constexpr int kFrameHeight = 450;
 constexpr int kZoom = 4;
 constexpr int kGap = 24;
-constexpr int kSheetWidth = 2 * (225 * kZoom) + 3 * kGap + 240 + 256 + kGap;
 
 // The masked copy the program draws every sprite with: the mask erases the
 // destination where it is black, then the colour cell is XORed in.
@@ -84,12 +83,12 @@ QImage ContactSheet(const Artwork& art) {
   items.push_back(Zoomed(art.tank, kZoom));
   items.push_back(Zoomed(ComposedFrame(art), 2));
 
-  // Shelves, left to right, a new shelf when the next picture does not fit.
+  // Shelves as wide as the widest picture, filled left to right.
   struct Spot {
     int x, y;
   };
   std::vector<Spot> spots;
-  int x = kGap, y = kGap, shelf = 0, width = kSheetWidth;
+  int x = kGap, y = kGap, shelf = 0, width = 0;
   for (const QImage& item : items) {
     width = std::max(width, item.width() + 2 * kGap);
   }

@@ -1,5 +1,3 @@
-#include <algorithm>
-
 #include "art.h"
 #include "goldfish.h"
 #include "layer.h"
@@ -10,17 +8,6 @@ namespace {
 constexpr int kCell = 75;
 constexpr double kSpriteDither = 0.6;
 
-// A pixel on the rim of the silhouette: it is drawn darker, so that the hard
-// edge the mask demands reads as an outline instead of as a jagged seam.
-bool OnRim(const Layer& layer, int x, int y) {
-  return !layer.Solid(x - 1, y) || !layer.Solid(x + 1, y) || !layer.Solid(x, y - 1) ||
-         !layer.Solid(x, y + 1);
-}
-
-Rgb Darker(Rgb c, double factor) {
-  return Rgb{c.r * factor, c.g * factor, c.b * factor};
-}
-
 void PutCell(QImage& sheet, const Layer& layer, int column, double rimFactor) {
   const int left = column * kCell;
   for (int y = 0; y < kCell; ++y) {
@@ -30,10 +17,7 @@ void PutCell(QImage& sheet, const Layer& layer, int column, double rimFactor) {
       if (!layer.Solid(x, y)) {
         continue;  // both cells stay pure white
       }
-      const Rgb c = layer.colour[layer.Index(x, y)];
-      const int index = OnRim(layer, x, y) ? NearestIndex(Darker(c, rimFactor))
-                                           : DitheredIndex(c, x, y, kSpriteDither);
-      colourRow[left + x] = static_cast<uchar>(index);
+      colourRow[left + x] = static_cast<uchar>(SpritePixel(layer, x, y, rimFactor, kSpriteDither));
       maskRow[left + x] = static_cast<uchar>(kBlackIndex);
     }
   }

@@ -1,9 +1,9 @@
 #include "goldfish.h"
 
-#include <QLinearGradient>
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QTransform>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -14,6 +14,7 @@ namespace {
 // The caudal peduncle, the point the tail swings about.
 constexpr QPointF kTailPivot(29.0, 41.0);
 constexpr double kTailLength = 27.0;
+// Degrees per phase; positive turns the tail up.
 constexpr std::array<double, kStrokePhases> kTailSwing = {15.0, 0.0, -15.0};
 constexpr std::array<double, kStrokePhases> kPectoralAngle = {30.0, 55.0, 80.0};
 
@@ -38,6 +39,11 @@ QPainterPath BentPath(QPointF start, std::initializer_list<std::array<QPointF, 3
   }
   path.closeSubpath();
   return path;
+}
+
+QPointF Polar(QPointF from, double degrees, double length) {
+  const double a = degrees * std::numbers::pi / 180.0;
+  return from + QPointF(std::cos(a), std::sin(a)) * length;
 }
 
 QPainterPath TailPath(double swing) {
@@ -268,10 +274,7 @@ void DrawGoldfish(QPainter& p, const FishLook& look, int phase, bool detailed) {
   p.strokePath(pectoral, QPen(look.finRay, 0.5));
   if (detailed) {
     FinRays(p, pectoral, look, 0.0,
-            {pectoralRoot + QPointF(10 * std::cos((180 - flap + 12) * std::numbers::pi / 180),
-                                    10 * std::sin((180 - flap + 12) * std::numbers::pi / 180)),
-             pectoralRoot + QPointF(10 * std::cos((180 - flap - 12) * std::numbers::pi / 180),
-                                    10 * std::sin((180 - flap - 12) * std::numbers::pi / 180))},
+            {Polar(pectoralRoot, 180 - flap + 12, 10), Polar(pectoralRoot, 180 - flap - 12, 10)},
             pectoralRoot);
   }
   DrawEye(p, look, detailed);

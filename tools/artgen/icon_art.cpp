@@ -78,17 +78,9 @@ QImage IconPicture(int size) {
   for (int y = 0; y < size; ++y) {
     uchar* row = picture.scanLine(y);
     for (int x = 0; x < size; ++x) {
-      const std::size_t i = fish.Index(x, y);
-      int index;
-      if (fish.Solid(x, y)) {
-        const bool rim = !fish.Solid(x - 1, y) || !fish.Solid(x + 1, y) || !fish.Solid(x, y - 1) ||
-                         !fish.Solid(x, y + 1);
-        const Rgb c = fish.colour[i];
-        index = rim ? NearestIndex(Rgb{c.r * 0.7, c.g * 0.7, c.b * 0.7})
-                    : DitheredIndex(c, x, y, kIconDither);
-      } else {
-        index = DitheredIndex(ground.colour[i], x, y, kIconDither);
-      }
+      const int index = fish.Solid(x, y)
+                            ? SpritePixel(fish, x, y, 0.7, kIconDither)
+                            : DitheredIndex(ground.colour[ground.Index(x, y)], x, y, kIconDither);
       row[x] = static_cast<uchar>(index);
     }
   }

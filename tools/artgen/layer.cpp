@@ -46,6 +46,14 @@ Layer DrawLayer(int width, int height, const std::function<void(QPainter&)>& dra
   return layer;
 }
 
+int SpritePixel(const Layer& layer, int x, int y, double rimFactor, double spread) {
+  const Rgb c = layer.colour[layer.Index(x, y)];
+  if (layer.OnRim(x, y)) {
+    return NearestIndex(Rgb{c.r * rimFactor, c.g * rimFactor, c.b * rimFactor});
+  }
+  return DitheredIndex(c, x, y, spread);
+}
+
 Layer Mirrored(const Layer& layer) {
   Layer mirror = layer;
   for (int y = 0; y < layer.height; ++y) {

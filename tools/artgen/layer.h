@@ -25,7 +25,16 @@ struct Layer {
   // The mask rule for sprites: a pixel belongs to the silhouette when it is at
   // least half covered.
   bool Solid(int x, int y) const { return Inside(x, y) && coverage[Index(x, y)] >= 0.5; }
+  bool OnRim(int x, int y) const {
+    return Solid(x, y) &&
+           (!Solid(x - 1, y) || !Solid(x + 1, y) || !Solid(x, y - 1) || !Solid(x, y + 1));
+  }
 };
+
+// The palette entry of a solid pixel of a sprite drawn with a hard edge: the
+// rim is darkened by `rimFactor` and left undithered, so the edge reads as an
+// outline instead of a jagged seam; inside, the colour is dithered by `spread`.
+int SpritePixel(const Layer& layer, int x, int y, double rimFactor, double spread);
 
 // Runs `draw` on a transparent canvas whose painter works in final-size pixel
 // units, with antialiasing, and reduces the result by area averaging.
