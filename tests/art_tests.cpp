@@ -287,7 +287,7 @@ TEST(Icons, EverySizeIsOpaqueAndOfferedToTheDesktop) {
       for (int x = 0; x < size; ++x) {
         const QRgb p = icon.pixel(x, y);
         transparent += qAlpha(p) != 255 ? 1 : 0;
-        red += qRed(p) == 255 && qGreen(p) <= 153 && qBlue(p) <= 51 ? 1 : 0;
+        red += qRed(p) >= 204 && qGreen(p) <= 153 && qBlue(p) <= 102 ? 1 : 0;
         green += qGreen(p) > qRed(p) + 50 && qGreen(p) > qBlue(p) + 50 ? 1 : 0;
         cyan += qRed(p) <= 102 && qGreen(p) >= 204 && qBlue(p) >= 204 ? 1 : 0;
       }
@@ -295,7 +295,7 @@ TEST(Icons, EverySizeIsOpaqueAndOfferedToTheDesktop) {
     EXPECT_EQ(transparent, 0);
     // A red goldfish beside a water plant on a cyan ground.
     const int area = size * size;
-    EXPECT_GT(red, area / 20);
+    EXPECT_GT(red, area / 16);
     EXPECT_GT(green, area / 40);
     EXPECT_GT(cyan, area / 3);
   }
