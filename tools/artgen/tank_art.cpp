@@ -231,11 +231,13 @@ void DrawGravel(QPainter& p, Prng& rng) {
 QImage TankPicture() {
   Prng rng(0x7A4B);
   const Layer scene = DrawLayer(kWidth, kHeight, [&](QPainter& p) {
-    p.fillRect(QRectF(0, 0, kWidth, kWaterLine), Qt::white);
     p.fillRect(QRectF(0, kWaterLine, kWidth, kHeight - kWaterLine), kWater);
     DrawPlants(p, rng);
     DrawRocks(p, rng);
     DrawPipe(p);
+    // The air gap above the water line stays pure white all along, the pipe
+    // included: it goes up behind the rim of the tank.
+    p.fillRect(QRectF(0, 0, kWidth, kWaterLine), Qt::white);
   });
   // The gravel is a layer of its own with hard edges and gentle dithering:
   // blended into each other, stones this small turn to mush.
