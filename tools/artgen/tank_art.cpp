@@ -18,8 +18,6 @@ constexpr int kHeight = 450;
 constexpr int kWaterLine = 6;  // first row of water; the rows above are the air gap
 constexpr double kGravelTop = 437;
 
-const QColor kWater(204, 255, 204);
-
 // A smooth closed curve through the points (Catmull-Rom, as cubic segments).
 QPainterPath SmoothClosed(const std::vector<QPointF>& pts) {
   const std::size_t n = pts.size();
@@ -220,6 +218,10 @@ void DrawGravel(QPainter& p, Prng& rng) {
       pebble(QPointF(x, y + rng.Range(-1, 1)), rng.Range(4.5, 7.5));
     }
   }
+  // Some bigger stones break up the open stretch of gravel in the middle.
+  for (double x : {236.0, 252.0, 318.0, 384.0}) {
+    pebble(QPointF(x, kGravelTop + rng.Range(0.0, 2.0)), rng.Range(9.0, 13.0));
+  }
   // A few stones lie against the feet of the plants and the rocks.
   for (double x : {55.0, 74.0, 97.0, 121.0, 143.0, 430.0, 468.0, 497.0, 535.0, 590.0, 624.0}) {
     pebble(QPointF(x + rng.Range(-4, 4), kGravelTop - rng.Range(0.5, 2.0)), rng.Range(5.0, 7.0));
@@ -231,7 +233,8 @@ void DrawGravel(QPainter& p, Prng& rng) {
 QImage TankPicture() {
   Prng rng(0x7A4B);
   const Layer scene = DrawLayer(kWidth, kHeight, [&](QPainter& p) {
-    p.fillRect(QRectF(0, kWaterLine, kWidth, kHeight - kWaterLine), kWater);
+    // The water is one flat colour: the sense of depth comes from what is in it.
+    p.fillRect(QRectF(0, kWaterLine, kWidth, kHeight - kWaterLine), QColor(204, 255, 204));
     DrawPlants(p, rng);
     DrawRocks(p, rng);
     DrawPipe(p);
