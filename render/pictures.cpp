@@ -35,8 +35,11 @@ const Pictures& LoadPictures() {
 }
 
 QIcon ProgramIcon() {
+  // Each size is drawn for itself, so the desktop never has to scale one up.
   QIcon icon;
-  icon.addFile(QStringLiteral(":/assets/icon32.png"), QSize(32, 32));
+  for (int size : {32, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/assets/icon%1.png").arg(size), QSize(size, size));
+  }
   return icon;
 }
 
