@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/surface.h"
+#include "render/draw_sprite.h"
 #include "render/frame_step.h"
 #include "render/pictures.h"
 #include "sim/slow_tick.h"
@@ -46,6 +47,19 @@ void FrameStepFiveFishFiveBubbles(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * 2 * kFrameBytes));
 }
 BENCHMARK(FrameStepFiveFishFiveBubbles);
+
+// One fish cell pasted through its mask: two 75 x 75 raster copies.
+void DrawOneFish(benchmark::State& state) {
+  auto platform = CreateDrawingPlatform();
+  TankSurfaces tank = CreateTankSurfaces(*platform, nullptr);
+  SizeTankSurfaces(tank);
+  const Fish fish{200, 200, 1, 75, 2, 0};
+  for (auto _ : state) {
+    DrawFish(tank, fish);
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(DrawOneFish);
 
 // The floor: the two full-frame copies every frame makes (bare tank into the
 // buffer, buffer onto the visible tank), as plain memcpy.
