@@ -95,7 +95,7 @@ MemorySurface::MemorySurface(const DrawingPlatform& platform, int w, int h, cons
   image_ = MakeImage(w, h, picture_);
 }
 
-void MemorySurface::SetSize(int w, int h) {
+void MemorySurface::Rebuild(int w, int h) {
   image_ = MakeImage(w, h, picture_);
 }
 

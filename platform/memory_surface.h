@@ -22,13 +22,13 @@ class MemorySurface final : public Surface {
 
   int Width() const override { return image_.width(); }
   int Height() const override { return image_.height(); }
-  void SetSize(int w, int h) override;
   QImage Read() const override { return image_; }
 
   // The pixels, Format_RGB32. The visible surface paints straight from them.
   const QImage& Pixels() const { return image_; }
 
  private:
+  void Rebuild(int w, int h) override;
   void Blit(const BlitRect& rect, const Surface& src, RasterOp op) override;
 
   std::optional<QImage> picture_;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/blit_rect.h"
+#include "platform/change_log.h"
 #include "platform/raster_op.h"
 
 namespace finbowl {
@@ -24,7 +25,7 @@ class Surface {
   virtual int Width() const = 0;
   virtual int Height() const = 0;
   // Only done at start-up: the surface's pixels are built anew.
-  virtual void SetSize(int w, int h) = 0;
+  void SetSize(int w, int h);
   // The pixels as 0xffRRGGBB; slow on a server-side surface, so only for tests
   // and screenshots, never while drawing.
   virtual QImage Read() const = 0;
@@ -32,22 +33,40 @@ class Surface {
   // The platform that made the surface: only surfaces of one platform can be
   // combined by BitBlt.
   const DrawingPlatform& Platform() const { return platform_; }
+  // Where the surface has been written, and when.
+  const ChangeLog& Changes() const { return changes_; }
 
  protected:
-  explicit Surface(const DrawingPlatform& platform) : platform_(platform) {}
+  explicit Surface(const DrawingPlatform& platform);
+  virtual void Rebuild(int w, int h) = 0;
 
  private:
   friend void BitBlt(Surface&, int, int, int, int, const Surface&, int, int, RasterOp);
+  friend void CopyWholeSurface(Surface&, const Surface&);
   // Carries out a copy already clipped to both surfaces.
   virtual void Blit(const BlitRect& rect, const Surface& src, RasterOp op) = 0;
 
   const DrawingPlatform& platform_;
+  const std::uint64_t id_;
+  ChangeLog changes_;
+  // The surface this one was last made a whole copy of, that surface's
+  // generation at the time, and this one's right after the copy. Since then the
+  // two differ only where either has been written.
+  struct Mirror {
+    std::uint64_t source = 0;
+    std::uint64_t sourceGeneration = 0;
+    std::uint64_t ownGeneration = 0;
+  } mirror_;
 };
 
 // Combines the w x h rectangle at (sx, sy) of `src` with the one at (x, y) of
 // `dst`, per pixel. The rectangle is clipped to both surfaces, so any arguments
 // are safe; what lies outside either surface is left alone. Surfaces of two
 // different platforms are never combined; the call then does nothing.
+//
+// A copy of a whole surface onto another of its size moves only the parts in
+// which the two can differ: every frame copies the bare tank and then the
+// finished frame whole, while the fish change a small part of it.
 void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
             RasterOp op);
 

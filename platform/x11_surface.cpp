@@ -59,14 +59,36 @@ class X11VisibleSurface final : public VisibleSurface {
   }
 
   Surface& Image() override { return image_; }
-  void Refresh() override { Present(rect()); }
   QPaintEngine* paintEngine() const override { return nullptr; }
 
+  // Only what changed since the last refresh goes to the window: the rest of
+  // the window already shows it.
+  void Refresh() override {
+    AreaSet changed;
+    const bool known = presented_ != 0 &&
+                       image_.Changes().ForEachSince(
+                           presented_, [&changed](const Area& area) { changed.Add(area); }) &&
+                       !changed.overflowed();
+    if (known) {
+      for (const Area& area : changed) {
+        Copy(QRect(area.x, area.y, area.w, area.h));
+      }
+    } else {
+      Copy(rect());
+    }
+    xcb_flush(x11_.connection());
+    presented_ = image_.Changes().Generation();
+  }
+
  protected:
-  void paintEvent(QPaintEvent* event) override { Present(event->rect()); }
+  // The server may have lost what the window showed; the retained image has it.
+  void paintEvent(QPaintEvent* event) override {
+    Copy(event->rect());
+    xcb_flush(x11_.connection());
+  }
 
  private:
-  void Present(const QRect& area) {
+  void Copy(const QRect& area) {
     const QRect part = area & QRect(0, 0, image_.Width(), image_.Height());
     if (part.isEmpty() || !testAttribute(Qt::WA_WState_Created)) {
       return;
@@ -75,11 +97,11 @@ class X11VisibleSurface final : public VisibleSurface {
     xcb_copy_area(x11_.connection(), image_.pixmap(), window, x11_.Gc(RasterOp::SrcCopy),
                   Signed16(part.x()), Signed16(part.y()), Signed16(part.x()), Signed16(part.y()),
                   Clamp16(part.width()), Clamp16(part.height()));
-    xcb_flush(x11_.connection());
   }
 
   const X11Platform& x11_;
   X11Surface image_;
+  std::uint64_t presented_ = 0;  // the image's generation the window shows
 };
 
 }  // namespace
@@ -162,7 +184,7 @@ X11Surface::~X11Surface() {
   }
 }
 
-void X11Surface::SetSize(int w, int h) {
+void X11Surface::Rebuild(int w, int h) {
   xcb_free_pixmap(x11_.connection(), pixmap_);
   Build(w, h);
 }

@@ -52,12 +52,12 @@ class X11Surface final : public Surface {
 
   int Width() const override { return width_; }
   int Height() const override { return height_; }
-  void SetSize(int w, int h) override;
   QImage Read() const override;
 
   xcb_pixmap_t pixmap() const { return pixmap_; }
 
  private:
+  void Rebuild(int w, int h) override;
   void Blit(const BlitRect& rect, const Surface& src, RasterOp op) override;
   void Build(int w, int h);
 

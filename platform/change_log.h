@@ -1,0 +1,102 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "platform/blit_rect.h"
+
+namespace finbowl {
+
+// A rectangle of a surface, in pixels.
+struct Area {
+  int x = 0, y = 0, w = 0, h = 0;
+  friend bool operator==(const Area&, const Area&) = default;
+  bool Contains(const Area& o) const {
+    return o.x >= x && o.y >= y && o.x + o.w <= x + w && o.y + o.h <= y + h;
+  }
+};
+
+// Where a surface has been written, as a numbered list of rectangles that
+// remembers the latest few hundred writes. A copy of one whole surface onto
+// another that was a copy of it before needs to move only what either of the
+// two has had written since; the log tells which parts those are, or that it
+// no longer knows.
+class ChangeLog {
+ public:
+  // Enough for the writes of a few frames: a frame writes about fifty.
+  static constexpr std::size_t kRemembered = 256;
+
+  std::uint64_t Generation() const { return generation_; }
+
+  void Record(const Area& area) {
+    ++generation_;
+    areas_[generation_ % kRemembered] = area;
+  }
+  // The whole surface changed (it was rebuilt, or overwritten in one go):
+  // nothing from before can be brought up to date piece by piece.
+  void RecordEverything() {
+    ++generation_;
+    everythingAt_ = generation_;
+  }
+
+  // Calls `visit` for each area written after generation `since` and returns
+  // true; or returns false, visiting nothing, when those writes are no longer
+  // all known.
+  template <typename Visit>
+  bool ForEachSince(std::uint64_t since, Visit&& visit) const {
+    if (since > generation_ || everythingAt_ > since || generation_ - since > kRemembered) {
+      return false;
+    }
+    for (std::uint64_t g = since + 1; g <= generation_; ++g) {
+      visit(areas_[g % kRemembered]);
+    }
+    return true;
+  }
+
+ private:
+  std::uint64_t generation_ = 1;
+  std::uint64_t everythingAt_ = 1;
+  std::array<Area, kRemembered> areas_{};
+};
+
+// A small set of areas without repeats or areas inside others, gathered
+// without allocating. When it overflows it stops taking areas and says so.
+class AreaSet {
+ public:
+  static constexpr std::size_t kCapacity = 128;
+
+  bool Add(const Area& area) {
+    if (area.w <= 0 || area.h <= 0) {
+      return true;
+    }
+    for (std::size_t i = 0; i < count_; ++i) {
+      if (areas_[i].Contains(area)) {
+        return true;
+      }
+    }
+    if (count_ == kCapacity) {
+      overflowed_ = true;
+      return false;
+    }
+    areas_[count_++] = area;
+    return true;
+  }
+  bool overflowed() const { return overflowed_; }
+  std::size_t size() const { return count_; }
+  const Area* begin() const { return areas_.data(); }
+  const Area* end() const { return areas_.data() + count_; }
+  long long TotalPixels() const {
+    long long total = 0;
+    for (std::size_t i = 0; i < count_; ++i) {
+      total += static_cast<long long>(areas_[i].w) * areas_[i].h;
+    }
+    return total;
+  }
+
+ private:
+  std::array<Area, kCapacity> areas_{};
+  std::size_t count_ = 0;
+  bool overflowed_ = false;
+};
+
+}  // namespace finbowl
