@@ -4,6 +4,7 @@
 #include <QLayout>
 #include <QMenuBar>
 
+#include "dialog/frm_set.h"
 #include "platform/window_frame.h"
 #include "render/pictures.h"
 
@@ -80,7 +81,12 @@ void Form1::StockTank() {}
 
 void Form1::Timer2_Timer() {}
 
-void Form1::mnuSetSyu_Click() {}
+void Form1::mnuSetSyu_Click() {
+  // The dialog is gone by the time the tank is restocked.
+  if (ShowSettingsDialog(settings_)) {
+    StockTank();
+  }
+}
 
 void SetUpWindow(Form1& form) {
   // Width first, then the height: a menu bar that wraps at the new width is
