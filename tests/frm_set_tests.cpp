@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "dialog/frm_set.h"
@@ -220,123 +221,71 @@ struct Scenario {
 };
 
 TEST(FrmSet, Scenarios) {
+  // clang-format off
   const std::vector<Scenario> scenarios = {
-      {"default settings, OK",
-       {0, {}},
-       {1, " 1", " 1", 1, "0", 0},
+      // name, stored, shown at opening, actions, shown before the closing action,
+      // messages, restocked, settings after
+      {"default settings, OK", {0, {}}, {1, " 1", " 1", 1, "0", 0},
        {ClickOk()},
-       {1, " 1", " 1", 1, "0", 0},
-       0,
-       true,
-       {0, {}}},
-      {"three stored, red stepped from 3 to 4 with the arrow",
-       {2, {0, 0, 0, 1, 1, 1}},
+       {1, " 1", " 1", 1, "0", 0}, 0, true, {0, {}}},
+      {"three stored, red stepped from 3 to 4 with the arrow", {2, {0, 0, 0, 1, 1, 1}},
        {3, " 3", " 3", 3, "0", 0},
        {ClickScrRight(), CloseBox()},
-       {3, " 3", " 3", 3, "0", 0},
-       1,
-       false,
-       {2, {0, 0, 0, 1, 1, 1}}},
-      {"two stored, red jumps from 0 to 5",
-       {1, {1, 1, 1, 0, 1, 0}},
+       {3, " 3", " 3", 3, "0", 0}, 1, false, {2, {0, 0, 0, 1, 1, 1}}},
+      {"two stored, red jumps from 0 to 5", {1, {1, 1, 1, 0, 1, 0}},
        {2, " 2", "0", 0, " 2", 2},
        {ScrTo(5), ClickOk()},
-       {2, " 2", " 2", 2, " 2", 2},
-       3,
-       true,
-       {1, {0, 0, 1, 0, 1, 0}}},
-      {"two stored, HScroll1 to 5, then red to 3: the limit stays 2",
-       {1, {0, 1, 0, 0, 0, 0}},
+       {2, " 2", " 2", 2, " 2", 2}, 3, true, {1, {0, 0, 1, 0, 1, 0}}},
+      {"two stored, HScroll1 to 5, then red to 3: the limit stays 2", {1, {0, 1, 0, 0, 0, 0}},
        {2, " 2", " 1", 1, " 1", 1},
        {HScroll1To(5), ScrTo(3), ClickOk()},
-       {5, " 5", " 2", 2, " 1", 1},
-       1,
-       true,
-       {4, {0, 0, 1, 1, 1, 0}}},
-      {"five stored with four red, lowered to two: both red",
-       {4, {0, 0, 1, 0, 0, 1}},
+       {5, " 5", " 2", 2, " 1", 1}, 1, true, {4, {0, 0, 1, 1, 1, 0}}},
+      {"five stored with four red, lowered to two: both red", {4, {0, 0, 1, 0, 0, 1}},
        {5, " 5", " 4", 4, " 1", 1},
        {HScroll1To(2), ClickOk()},
-       {2, " 2", " 4", 4, " 1", 1},
-       0,
-       true,
-       {1, {0, 0, 0, 0, 1, 1}}},
-      {"red count stepped down to 0: all black",
-       {2, {0, 1, 0, 0, 0, 0}},
+       {2, " 2", " 4", 4, " 1", 1}, 0, true, {1, {0, 0, 0, 0, 1, 1}}},
+      {"red count stepped down to 0: all black", {2, {0, 1, 0, 0, 0, 0}},
        {3, " 3", " 2", 2, " 1", 1},
        {ClickScrLeft(), ClickScrLeft(), ClickOk()},
-       {3, " 3", " 0", 0, " 1", 1},
-       0,
-       true,
-       {2, {1, 1, 1, 0, 0, 0}}},
-      {"changes, then the close box",
-       {2, {0, 1, 1, 0, 0, 0}},
+       {3, " 3", " 0", 0, " 1", 1}, 0, true, {2, {1, 1, 1, 0, 0, 0}}},
+      {"changes, then the close box", {2, {0, 1, 1, 0, 0, 0}},
        {3, " 3", " 1", 1, " 2", 2},
        {HScroll1To(5), ScrTo(3), CloseBox()},
-       {5, " 5", " 3", 3, " 2", 2},
-       0,
-       false,
-       {2, {0, 1, 1, 0, 0, 0}}},
-      {"changes, then Cancel",
-       {2, {0, 1, 1, 0, 0, 0}},
+       {5, " 5", " 3", 3, " 2", 2}, 0, false, {2, {0, 1, 1, 0, 0, 0}}},
+      {"changes, then Cancel", {2, {0, 1, 1, 0, 0, 0}},
        {3, " 3", " 1", 1, " 2", 2},
        {HScroll1To(1), ClickScrLeft(), ClickCancel()},
-       {1, " 1", " 0", 0, " 2", 2},
-       0,
-       false,
-       {2, {0, 1, 1, 0, 0, 0}}},
+       {1, " 1", " 0", 0, " 2", 2}, 0, false, {2, {0, 1, 1, 0, 0, 0}}},
       {"OK without a change rewrites the kinds in use; any kind but 0 is black",
        {2, {0, 7, 1, 1, 0, 1}},
        {3, " 3", " 1", 1, " 2", 2},
        {ClickOk()},
-       {3, " 3", " 1", 1, " 2", 2},
-       0,
-       true,
-       {2, {0, 1, 1, 1, 0, 1}}},
-      {"text typed into Text1 has no effect",
-       {0, {}},
+       {3, " 3", " 1", 1, " 2", 2}, 0, true, {2, {0, 1, 1, 1, 0, 1}}},
+      {"text typed into Text1 has no effect", {0, {}},
        {1, " 1", " 1", 1, "0", 0},
        {TypeInText1("45"), ClickOk()},
-       {1, " 145", " 1", 1, "0", 0},
-       0,
-       true,
-       {0, {}}},
-      {"Enter and Esc away from the buttons, and Esc on OK, do nothing",
-       {1, {0, 0, 0, 0, 0, 0}},
+       {1, " 145", " 1", 1, "0", 0}, 0, true, {0, {}}},
+      {"Enter and Esc away from the buttons, and Esc on OK, do nothing", {1, {}},
        {2, " 2", " 2", 2, "0", 0},
-       {Key(Qt::Key_Escape), Key(Qt::Key_Tab), Key(Qt::Key_Tab), Key(Qt::Key_Return),
-        Key(Qt::Key_Escape), Key(Qt::Key_Tab), Key(Qt::Key_Return), Key(Qt::Key_Enter),
-        Key(Qt::Key_Escape), Key(Qt::Key_Tab), Key(Qt::Key_Return), Key(Qt::Key_Escape),
-        CloseBox()},
-       {2, " 2", " 2", 2, "0", 0},
-       0,
-       false,
-       {1, {0, 0, 0, 0, 0, 0}}},
-      {"Enter on OK, which has the focus from the start",
-       {0, {}},
+       {Key(Qt::Key_Escape),
+        Key(Qt::Key_Tab), Key(Qt::Key_Tab), Key(Qt::Key_Return), Key(Qt::Key_Escape),
+        Key(Qt::Key_Tab), Key(Qt::Key_Return), Key(Qt::Key_Enter), Key(Qt::Key_Escape),
+        Key(Qt::Key_Tab), Key(Qt::Key_Return), Key(Qt::Key_Escape), CloseBox()},
+       {2, " 2", " 2", 2, "0", 0}, 0, false, {1, {}}},
+      {"Enter on OK, which has the focus from the start", {0, {}},
        {1, " 1", " 1", 1, "0", 0},
        {HScroll1To(3), Key(Qt::Key_Return)},
-       {3, " 3", " 1", 1, "0", 0},
-       0,
-       true,
-       {2, {0, 1, 1, 0, 0, 0}}},
-      {"Enter on Cancel",
-       {0, {}},
+       {3, " 3", " 1", 1, "0", 0}, 0, true, {2, {0, 1, 1, 0, 0, 0}}},
+      {"Enter on Cancel", {0, {}},
        {1, " 1", " 1", 1, "0", 0},
        {HScroll1To(3), Key(Qt::Key_Tab), Key(Qt::Key_Return)},
-       {3, " 3", " 1", 1, "0", 0},
-       0,
-       false,
-       {0, {}}},
-      {"arrow keys on the focused red spinner",
-       {1, {0, 0, 0, 0, 0, 0}},
+       {3, " 3", " 1", 1, "0", 0}, 0, false, {0, {}}},
+      {"arrow keys on the focused red spinner", {1, {}},
        {2, " 2", " 2", 2, "0", 0},
        {Key(Qt::Key_Tab), Key(Qt::Key_Tab), Key(Qt::Key_Right), Key(Qt::Key_Left), CloseBox()},
-       {2, " 2", " 1", 1, "0", 0},
-       1,
-       false,
-       {1, {0, 0, 0, 0, 0, 0}}},
+       {2, " 2", " 1", 1, "0", 0}, 1, false, {1, {}}},
   };
+  // clang-format on
 
   for (const Scenario& s : scenarios) {
     SCOPED_TRACE(s.name);
@@ -362,7 +311,7 @@ TEST(FrmSet, Scenarios) {
   }
 }
 
-// The controls as the dialog creates them, before the opening fills them.
+// Each control: name, caption, place and size, font size, colours, and whether it shows.
 struct Control {
   const char* name;
   const char* caption;  // nullptr for controls without one
@@ -447,20 +396,17 @@ TEST(FrmSet, ControlsWindowAndFocus) {
     }
   }
 
-  for (QScrollBar* bar :
-       {static_cast<QScrollBar*>(dialog.HScroll1), static_cast<QScrollBar*>(dialog.Scr[0]),
-        static_cast<QScrollBar*>(dialog.Scr[1])}) {
+  const std::vector<std::tuple<ScrollBar*, int, int>> ranges = {
+      {dialog.HScroll1, 1, 5}, {dialog.Scr[0], 0, 5}, {dialog.Scr[1], 0, 5}};
+  for (const auto& [bar, minimum, maximum] : ranges) {
     SCOPED_TRACE(bar->objectName().toStdString());
     EXPECT_EQ(bar->orientation(), Qt::Horizontal);
+    EXPECT_EQ(bar->minimum(), minimum);
+    EXPECT_EQ(bar->maximum(), maximum);
     EXPECT_EQ(bar->singleStep(), 1);
     EXPECT_EQ(bar->pageStep(), 1);
+    EXPECT_EQ(bar->focusPolicy(), Qt::StrongFocus);
   }
-  EXPECT_EQ(dialog.HScroll1->minimum(), 1);
-  EXPECT_EQ(dialog.HScroll1->maximum(), 5);
-  EXPECT_EQ(dialog.Scr[0]->minimum(), 0);
-  EXPECT_EQ(dialog.Scr[0]->maximum(), 5);
-  EXPECT_EQ(dialog.Scr[1]->minimum(), 0);
-  EXPECT_EQ(dialog.Scr[1]->maximum(), 5);
 
   // Focus starts on OK, Tab walks the shown controls in their order, and
   // neither button ever becomes a default button for Enter.
