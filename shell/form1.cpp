@@ -4,6 +4,7 @@
 #include <QLayout>
 #include <QMenuBar>
 
+#include "dialog/frm_set.h"
 #include "platform/window_frame.h"
 #include "render/draw_sprite.h"
 #include "render/frame_step.h"
@@ -92,7 +93,12 @@ void Form1::StockTank() {
 
 void Form1::Timer2_Timer() { SlowTick(fishTable_, settings_, random_); }
 
-void Form1::mnuSetSyu_Click() {}
+void Form1::mnuSetSyu_Click() {
+  // The dialog is gone by the time the tank is restocked.
+  if (ShowSettingsDialog(settings_)) {
+    StockTank();
+  }
+}
 
 void SetUpWindow(Form1& form) {
   // Width first, then the height: a menu bar that wraps at the new width is

@@ -218,6 +218,56 @@ std::optional<xcb_window_t> XSession::FindWindow(const std::string& title) {
   return std::nullopt;
 }
 
+std::vector<xcb_window_t> XSession::FindWindows(const std::string& title) {
+  const xcb_atom_t netName = Atom(connection_, "_NET_WM_NAME");
+  std::vector<xcb_window_t> found;
+  std::vector<xcb_window_t> pending = {screen_->root};
+  while (!pending.empty()) {
+    const xcb_window_t window = pending.back();
+    pending.pop_back();
+    if (window != screen_->root && (Property(connection_, window, netName) == title ||
+                                    Property(connection_, window, XCB_ATOM_WM_NAME) == title)) {
+      auto attributes = Own(xcb_get_window_attributes_reply(
+          connection_, xcb_get_window_attributes(connection_, window), nullptr));
+      if (attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE) {
+        found.push_back(window);
+      }
+      // A client window holds no other client windows.
+      continue;
+    }
+    auto tree =
+        Own(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), nullptr));
+    if (tree) {
+      const xcb_window_t* children = xcb_query_tree_children(tree.get());
+      pending.insert(pending.end(), children,
+                     children + xcb_query_tree_children_length(tree.get()));
+    }
+  }
+  return found;
+}
+
+std::optional<QRect> XSession::FindPopup() {
+  auto tree =
+      Own(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, screen_->root), nullptr));
+  if (!tree) {
+    return std::nullopt;
+  }
+  const xcb_window_t* children = xcb_query_tree_children(tree.get());
+  for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+    auto attributes = Own(xcb_get_window_attributes_reply(
+        connection_, xcb_get_window_attributes(connection_, children[i]), nullptr));
+    if (attributes && attributes->override_redirect &&
+        attributes->map_state == XCB_MAP_STATE_VIEWABLE) {
+      const QRect rect = ClientGeometry(children[i]);
+      // Qt keeps tiny helper windows; a popup has room for an item.
+      if (rect.width() > 8 && rect.height() > 8) {
+        return rect;
+      }
+    }
+  }
+  return std::nullopt;
+}
+
 QRect XSession::ClientGeometry(xcb_window_t window) {
   auto geometry =
       Own(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr));

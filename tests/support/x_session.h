@@ -57,6 +57,12 @@ class XSession {
 
   // A top-level client window whose title is `title`, once it is mapped.
   std::optional<xcb_window_t> FindWindow(const std::string& title);
+  // Every mapped top-level client window titled `title`, for programs that
+  // show several windows with one caption.
+  std::vector<xcb_window_t> FindWindows(const std::string& title);
+  // The rectangle of a mapped override-redirect window straight under the
+  // root, such as an open popup menu.
+  std::optional<QRect> FindPopup();
   // The client window's rectangle on the screen, frame excluded.
   QRect ClientGeometry(xcb_window_t window);
   // The frame the window manager put around the window, as left, top, right and bottom.

@@ -1,0 +1,164 @@
+// The settings dialog of the real program on a virtual X display with a
+// window manager, opened and worked with the mouse.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "support/temp_dir.h"
+#include "support/x_session.h"
+
+namespace finbowl {
+namespace {
+
+using namespace testing;
+using Bytes = std::vector<std::uint8_t>;
+
+// Places in the dialog's client area, from its layout.
+const QPoint kRedRightArrow(57 + 31 - 4, 105 + 17 / 2);
+const QPoint kOkButton(147 + 54 / 2, 104 + 21 / 2);
+const std::string kMessageTitle = "入力ｴﾗｰ";
+
+std::string Hex(xcb_window_t window) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%x", window);
+  return text;
+}
+
+class DialogWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { session = new XSession(); }
+  static void TearDownTestSuite() {
+    delete session;
+    session = nullptr;
+  }
+
+  // Starts finbowl in `dir` with `stored` as its SET and waits until the
+  // window manager has framed and the program has centred its window.
+  std::unique_ptr<Process> Start(const TempDir& dir, const Bytes& stored) {
+    WriteBytes(dir.File("SET"), stored);
+    auto process = std::make_unique<Process>(std::vector<std::string>{FinbowlExecutable()},
+                                             session->Environment(), dir.path().string(),
+                                             dir.File("stderr.txt"));
+    const QSize screen = session->ScreenSize();
+    WaitFor([&] {
+      main = session->FindWindow("Finbowl");
+      if (!main) {
+        return false;
+      }
+      const QMargins frame = session->FrameExtents(*main);
+      const QRect outer = session->ClientGeometry(*main).marginsAdded(frame);
+      return !frame.isNull() && outer.topLeft() == QPoint((screen.width() - outer.width()) / 2,
+                                                          (screen.height() - outer.height()) / 2);
+    });
+    return process;
+  }
+
+  void ClickAt(const QPoint& p) {
+    // One connection keeps the move before the click; --sync would wait for
+    // ever when the pointer is already there.
+    ASSERT_EQ(session->RunTool({"xdotool", "mousemove", std::to_string(p.x()),
+                                std::to_string(p.y()), "click", "1"}),
+              0);
+  }
+
+  // Opens "設定" and its item "数＆種類" with the mouse; returns the dialog's
+  // client rectangle once it is framed.
+  std::optional<QRect> OpenDialog() {
+    const QRect client = session->ClientGeometry(*main);
+    const int menuBar = client.height() - 450;
+    ClickAt(client.topLeft() + QPoint(15, menuBar / 2));
+    std::optional<QRect> popup;
+    if (!WaitFor([&] { return (popup = session->FindPopup()).has_value(); })) {
+      return std::nullopt;
+    }
+    // The menu holds one item, so its middle is on the item.
+    ClickAt(popup->center());
+    std::optional<QRect> rect;
+    WaitFor([&] {
+      for (const xcb_window_t window : session->FindWindows("Finbowl")) {
+        if (window != *main && !session->FrameExtents(window).isNull()) {
+          dialog = window;
+          rect = session->ClientGeometry(window);
+          return true;
+        }
+      }
+      return false;
+    });
+    return rect;
+  }
+
+  static XSession* session;
+  std::optional<xcb_window_t> main;
+  std::optional<xcb_window_t> dialog;
+};
+
+XSession* DialogWindowTest::session = nullptr;
+
+TEST_F(DialogWindowTest, RedCountChosenWithTheArrowIsAppliedByOkAndWrittenOnClose) {
+  TempDir dir;
+  // Three goldfish, all black; the unused kinds are 1 as well, to see that
+  // OK leaves them alone.
+  auto finbowl = Start(dir, {2, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0});
+  ASSERT_TRUE(main) << "no main window";
+  const std::optional<QRect> client = OpenDialog();
+  ASSERT_TRUE(client) << "the dialog did not open";
+  EXPECT_EQ(client->size(), QSize(255, 183));
+
+  // Three steps up to the limit of three goldfish.
+  for (int i = 0; i < 3; ++i) {
+    ClickAt(client->topLeft() + kRedRightArrow);
+  }
+  // Then the arrow is held for one more: the message comes while the button
+  // is down and takes its release. An arrow left repeating would step again
+  // 500 ms after the press and stack a second message on the first.
+  const QPoint arrow = client->topLeft() + kRedRightArrow;
+  ASSERT_EQ(session->RunTool({"xdotool", "mousemove", std::to_string(arrow.x()),
+                              std::to_string(arrow.y()), "mousedown", "1"}),
+            0);
+  std::optional<xcb_window_t> box;
+  ASSERT_TRUE(WaitFor([&] { return (box = session->FindWindow(kMessageTitle)).has_value(); }))
+      << "no message";
+  ASSERT_EQ(session->RunTool({"xdotool", "mouseup", "1"}), 0);
+  EXPECT_FALSE(WaitFor([&] { return session->FindWindows(kMessageTitle).size() > 1; }, 1500ms))
+      << "the held arrow went on stepping behind the message";
+  ASSERT_EQ(session->RunTool({"wmctrl", "-i", "-c", Hex(*box)}), 0);
+  ASSERT_TRUE(WaitFor([&] { return session->FindWindows(kMessageTitle).empty(); }))
+      << "the message stayed";
+
+  ClickAt(client->topLeft() + kOkButton);
+  ASSERT_TRUE(WaitFor([&] { return session->FindWindows("Finbowl").size() == 1; }))
+      << "OK did not close the dialog";
+  EXPECT_TRUE(session->FindWindows(kMessageTitle).empty());
+
+  ASSERT_EQ(session->RunTool({"wmctrl", "-c", "Finbowl"}), 0);
+  EXPECT_EQ(finbowl->WaitForExit(), 0);
+  EXPECT_EQ(ReadBytes(dir.File("SET")), (Bytes{2, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 1, 0}));
+  EXPECT_EQ(ReadBytes(dir.File("stderr.txt")), Bytes{}) << "the program complained";
+}
+
+TEST_F(DialogWindowTest, SigtermWhileTheMessageIsOpenAppliesNothing) {
+  TempDir dir;
+  const Bytes stored = {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  auto finbowl = Start(dir, stored);
+  ASSERT_TRUE(main) << "no main window";
+  const std::optional<QRect> client = OpenDialog();
+  ASSERT_TRUE(client) << "the dialog did not open";
+
+  // One goldfish stored: the second step is one too many.
+  ClickAt(client->topLeft() + kRedRightArrow);
+  ClickAt(client->topLeft() + kRedRightArrow);
+  ASSERT_TRUE(WaitFor([&] { return session->FindWindow(kMessageTitle).has_value(); }))
+      << "no message";
+
+  finbowl->Signal(SIGTERM);
+  EXPECT_EQ(finbowl->WaitForExit(), 0);
+  EXPECT_EQ(ReadBytes(dir.File("SET")), stored);
+  EXPECT_TRUE(WaitFor([&] {
+    return session->FindWindows("Finbowl").empty() && session->FindWindows(kMessageTitle).empty();
+  }));
+  EXPECT_EQ(ReadBytes(dir.File("stderr.txt")), Bytes{}) << "the program complained";
+}
+
+}  // namespace
+}  // namespace finbowl
