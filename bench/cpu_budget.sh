@@ -12,6 +12,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 seconds=${1:-60}
+export PATH="$PATH:/usr/games"
 finbowl_need_packages $FINBOWL_BUILD_PACKAGES xvfb xauth openbox wmctrl imagemagick
 finbowl_need_packages xfishtank || finbowl_say "xfishtank is not available; measuring Finbowl only"
 finbowl_build release >/dev/null
@@ -64,6 +65,7 @@ for drawing in x11 memory; do
   XDG_RUNTIME_DIR=$work openbox >/dev/null 2>&1 &
   pids+=("$!")
   for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+  sleep 0.5
   (cd "$work" && exec env XDG_RUNTIME_DIR="$work" FINBOWL_DRAWING=$drawing "$release/finbowl") \
     >/dev/null 2>&1 &
   finbowl=$!

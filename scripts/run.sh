@@ -42,11 +42,13 @@ export DISPLAY=":$(head -n1 "$runtime/display")"
 export XDG_RUNTIME_DIR="$runtime"
 openbox >/dev/null 2>&1 &
 wm=$!
-# A window mapped while the window manager is still starting may be lost.
+# A window mapped while the window manager is still starting may be lost: wait
+# until it answers, and a moment more.
 for _ in $(seq 100); do
   wmctrl -m >/dev/null 2>&1 && break
   sleep 0.1
 done
+sleep 0.5
 finbowl_say "no display: showing the aquarium on the virtual display $DISPLAY"
 "$program" &
 finbowl=$!

@@ -1,7 +1,7 @@
 #include "shell/app_main.h"
 
 #include <QApplication>
-#include <memory>
+#include <cstdlib>
 
 #include "shell/form1.h"
 #include "shell/settings_file.h"
@@ -15,15 +15,29 @@ namespace {
 SettingsRecord settings;
 FishTable fishTable;
 ClockRandom random;
-std::unique_ptr<Form1> form1;
+// Deleted when the event loop ends, while Qt is still there; never by a static
+// destructor, which would run after Qt is gone.
+Form1* form1 = nullptr;
+
+// A window that never closed means the program is ending some other way: the
+// display went away (Qt then exits at once) or the event loop never ran. The
+// settings still go to the file.
+void SaveIfNeverClosed() {
+  if (form1) {
+    WriteSettings(settings);
+  }
+}
 
 }  // namespace
 
 void Main() {
   ReadSettings(settings);
-  form1 = std::make_unique<Form1>(settings, fishTable, random);
-  // The window goes once the event loop has ended, while Qt is still there.
-  QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] { form1.reset(); });
+  form1 = new Form1(settings, fishTable, random);
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] {
+    delete form1;
+    form1 = nullptr;
+  });
+  std::atexit(SaveIfNeverClosed);
   SetUpWindow(*form1);
   form1->StockTank();
 }

@@ -78,7 +78,9 @@ void Form1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void Form1::Timer1_Timer() { FrameStep(surfaces_, fishTable_, settings_, random_, clientWidth_); }
+void Form1::Timer1_Timer() {
+  FrameStep(surfaces_, fishTable_, settings_, random_, clientWidth_);
+}
 
 void Form1::StockTank() {
   finbowl::StockTank(fishTable_, settings_, random_, clientHeight_);
@@ -91,7 +93,9 @@ void Form1::StockTank() {
   }
 }
 
-void Form1::Timer2_Timer() { SlowTick(fishTable_, settings_, random_); }
+void Form1::Timer2_Timer() {
+  SlowTick(fishTable_, settings_, random_);
+}
 
 void Form1::mnuSetSyu_Click() {
   // The dialog is gone by the time the tank is restocked.

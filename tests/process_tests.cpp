@@ -124,5 +124,19 @@ TEST_F(ProcessTest, BrokenSetIsReportedInOneLineAndRepaired) {
   EXPECT_EQ(text.rfind("finbowl: ", 0), 0u) << text;
 }
 
+TEST(ProcessWithoutItsDisplay, TheDisplayGoingAwayStillSavesTheSettings) {
+  // Its own server, since this test ends it.
+  XSession display(/*withWindowManager=*/false);
+  TempDir dir;
+  WriteBytes(dir.File("SET"), {2, 0, 1, 0});
+  Process finbowl({FinbowlExecutable()}, display.Environment(), dir.path().string(),
+                  dir.File("stderr.txt"));
+  ASSERT_TRUE(WaitFor([&] { return display.FindWindow("Finbowl").has_value(); }));
+  display.KillServer();
+  // Qt ends the program at once, without closing the window the normal way.
+  EXPECT_TRUE(finbowl.WaitForExit().has_value());
+  EXPECT_EQ(ReadBytes(dir.File("SET")), (Bytes{2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+}
+
 }  // namespace
 }  // namespace finbowl

@@ -165,12 +165,36 @@ XSession::XSession(bool withWindowManager, int width, int height) {
 
   if (withWindowManager) {
     windowManager_.emplace(std::vector<std::string>{"openbox"}, Environment(), runtimeDir_);
-    // The window manager is ready once it announces itself on the root window.
+    // The window manager announces itself on the root window before it is
+    // ready to take new windows, and a window mapped in between may be lost;
+    // it is ready once it has framed a window of our own.
     const xcb_atom_t check = Atom(connection_, "_NET_SUPPORTING_WM_CHECK");
-    if (!WaitFor([&] { return !Property(connection_, screen_->root, check).empty(); })) {
+    if (!WaitFor([&] { return !Property(connection_, screen_->root, check).empty(); }) ||
+        !WaitForFramedProbe()) {
       throw std::runtime_error("openbox did not start");
     }
   }
+}
+
+bool XSession::WaitForFramedProbe() {
+  const xcb_window_t probe = xcb_generate_id(connection_);
+  xcb_create_window(connection_, XCB_COPY_FROM_PARENT, probe, screen_->root, 0, 0, 8, 8, 0,
+                    XCB_WINDOW_CLASS_INPUT_OUTPUT, screen_->root_visual, 0, nullptr);
+  auto isFramed = [&] {
+    auto tree = Own(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, probe), nullptr));
+    return tree && tree->parent != screen_->root;
+  };
+  // A map request the window manager lost while starting is asked for again.
+  bool framed = false;
+  for (int attempt = 0; attempt < 40 && !framed; ++attempt) {
+    xcb_unmap_window(connection_, probe);
+    xcb_map_window(connection_, probe);
+    xcb_flush(connection_);
+    framed = WaitFor(isFramed, 500ms);
+  }
+  xcb_destroy_window(connection_, probe);
+  xcb_flush(connection_);
+  return framed;
 }
 
 XSession::~XSession() {
@@ -307,16 +331,23 @@ QImage XSession::Grab(const QRect& rect) {
   return image.copy();
 }
 
+void XSession::KillServer() {
+  if (connection_) {
+    xcb_disconnect(connection_);
+    connection_ = nullptr;
+  }
+  windowManager_.reset();
+  server_->Signal(SIGTERM);
+  server_->WaitForExit();
+}
+
 int XSession::RunTool(const std::vector<std::string>& argv) {
   Process tool(argv, Environment());
   return tool.WaitForExit().value_or(-1);
 }
 
 std::string FinbowlExecutable() {
-  if (const char* path = std::getenv("FINBOWL_EXE")) {
-    return path;
-  }
-  // Run by hand: the program is built one directory above the tests.
+  // The program is built one directory above the tests.
   return (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "finbowl")
       .string();
 }

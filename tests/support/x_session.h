@@ -70,10 +70,15 @@ class XSession {
   // What the screen shows inside `rect`.
   QImage Grab(const QRect& rect);
 
+  // Ends the X server, as when the display goes away under a running program.
+  void KillServer();
+
   // Runs a command-line X tool (wmctrl, xdotool) on this display.
   int RunTool(const std::vector<std::string>& argv);
 
  private:
+  bool WaitForFramedProbe();
+
   std::string display_;
   std::string runtimeDir_;
   std::optional<Process> server_;
