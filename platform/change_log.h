@@ -11,8 +11,13 @@ namespace finbowl {
 struct Area {
   int x = 0, y = 0, w = 0, h = 0;
   friend bool operator==(const Area&, const Area&) = default;
-  bool Contains(const Area& o) const {
-    return o.x >= x && o.y >= y && o.x + o.w <= x + w && o.y + o.h <= y + h;
+  long long Pixels() const { return static_cast<long long>(w) * h; }
+  // The smallest area holding both.
+  Area Union(const Area& o) const {
+    const int left = x < o.x ? x : o.x, top = y < o.y ? y : o.y;
+    const int right = x + w > o.x + o.w ? x + w : o.x + o.w;
+    const int bottom = y + h > o.y + o.h ? y + h : o.y + o.h;
+    return {left, top, right - left, bottom - top};
   }
 };
 
@@ -59,8 +64,11 @@ class ChangeLog {
   std::array<Area, kRemembered> areas_{};
 };
 
-// A small set of areas without repeats or areas inside others, gathered
-// without allocating. When it overflows it stops taking areas and says so.
+// A small set of areas that together cover every area added, gathered without
+// allocating. An area that overlaps one already there so much that their union
+// is no bigger than the two apart is merged into it: a fish that moved a few
+// pixels is then one copy, not two. When the set overflows it stops taking
+// areas and says so.
 class AreaSet {
  public:
   static constexpr std::size_t kCapacity = 128;
@@ -70,7 +78,9 @@ class AreaSet {
       return true;
     }
     for (std::size_t i = 0; i < count_; ++i) {
-      if (areas_[i].Contains(area)) {
+      const Area both = areas_[i].Union(area);
+      if (both.Pixels() <= areas_[i].Pixels() + area.Pixels()) {
+        areas_[i] = both;
         return true;
       }
     }
@@ -88,7 +98,7 @@ class AreaSet {
   long long TotalPixels() const {
     long long total = 0;
     for (std::size_t i = 0; i < count_; ++i) {
-      total += static_cast<long long>(areas_[i].w) * areas_[i].h;
+      total += areas_[i].Pixels();
     }
     return total;
   }

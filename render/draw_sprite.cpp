@@ -1,26 +1,49 @@
 #include "render/draw_sprite.h"
 
+#include "render/sprite_bounds.h"
+
 namespace finbowl {
+namespace {
+
+// The two raster copies of a sprite, with the corners of its colour and mask
+// cells given apart.
+void Paste(Surface& work, const Surface& src, int x, int y, int w, int h, int colourX, int colourY,
+           int maskX, int maskY) {
+  BitBlt(work, x, y, w, h, src, maskX, maskY, RasterOp::SrcErase);
+  BitBlt(work, x, y, w, h, src, colourX, colourY, RasterOp::SrcInvert);
+}
+
+// A cell of a built-in picture, cut to the part that pasting can change.
+void PasteCell(Surface& work, const Surface& src, const Area& painted, int x, int y, int sx,
+               int sy) {
+  Paste(work, src, x + painted.x, y + painted.y, painted.w, painted.h, sx + painted.x, painted.y,
+        sx + painted.x, sy + painted.y);
+}
+
+}  // namespace
 
 void DrawSprite(Surface& work, const Surface& src, int x, int y, int w, int h, int sx, int sy) {
-  BitBlt(work, x, y, w, h, src, sx, sy, RasterOp::SrcErase);
-  BitBlt(work, x, y, w, h, src, sx, 0, RasterOp::SrcInvert);
+  Paste(work, src, x, y, w, h, sx, 0, sx, sy);
 }
 
 void DrawFish(TankSurfaces& surfaces, const Fish& fish) {
-  // The sheet is always 0..3; a damaged record is left undrawn rather than
-  // read past the sheets.
-  if (fish.sheet < 0 || fish.sheet >= static_cast<int>(surfaces.pat.size())) {
+  // The sheet is always 0..3 and the frame column 0, 75 or 150; a damaged
+  // record is left undrawn rather than read past the sheets.
+  const int column = fish.frameX / kFishCell;
+  if (fish.sheet < 0 || fish.sheet >= static_cast<int>(surfaces.pat.size()) ||
+      fish.frameX % kFishCell != 0 || column < 0 || column > 2) {
     return;
   }
-  DrawSprite(*surfaces.work, *surfaces.pat[static_cast<std::size_t>(fish.sheet)], fish.x, fish.y,
-             kFishCell, kFishCell, fish.frameX, kFishCell);
+  const auto sheet = static_cast<std::size_t>(fish.sheet);
+  PasteCell(*surfaces.work, *surfaces.pat[sheet],
+            LoadSpriteBounds().fish[sheet][static_cast<std::size_t>(column)], fish.x, fish.y,
+            fish.frameX, kFishCell);
 }
 
 void DrawBubble(TankSurfaces& surfaces, const Bubble& bubble) {
-  for (int k = 0; k < 2; ++k) {
-    DrawSprite(*surfaces.work, *surfaces.awa, bubble.x, bubble.y, kBubbleCell, kBubbleCell,
-               kBubbleCell * k, kBubbleCell);
+  for (std::size_t k = 0; k < 2; ++k) {
+    PasteCell(*surfaces.work, *surfaces.awa, LoadSpriteBounds().bubble[k], bubble.x, bubble.y,
+              kBubbleCell * static_cast<int>(k), kBubbleCell);
   }
 }
 

@@ -153,6 +153,74 @@ TEST_F(BitBltTest, NeverTouchesMemoryOutsideEitherSurface) {
   }
 }
 
+TEST_F(BitBltTest, WholeCopiesAfterAnyHistoryMatchAPlainCopy) {
+  // Whole-surface copies move only what changed since the last such copy.
+  // Random histories of whole copies between surfaces (chains of copies of
+  // copies included), small writes of every kind, bursts that outrun the
+  // change log and rebuilds must leave every surface exactly as plain
+  // per-pixel copies would.
+  constexpr int kW = 41, kH = 29;
+  std::mt19937 generator(11);
+  auto randomImage = [&](int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        image.setPixel(x, y, 0xFF000000u | static_cast<QRgb>(generator() & 0xFFFFFF));
+      }
+    }
+    return image;
+  };
+  std::vector<QImage> model;
+  std::vector<std::unique_ptr<Surface>> surfaces;
+  for (int i = 0; i < 4; ++i) {
+    model.push_back(randomImage(kW, kH));
+    surfaces.push_back(Make(model.back()));
+  }
+  const QImage sprite = randomImage(9, 7);
+  auto spriteSurface = Make(sprite);
+  const RasterOp ops[] = {RasterOp::SrcCopy, RasterOp::SrcErase, RasterOp::SrcInvert};
+  auto write = [&](std::size_t d, int x, int y, RasterOp op) {
+    BitBlt(*surfaces[d], x, y, 9, 7, *spriteSurface, 0, 0, op);
+    for (int row = 0; row < 7; ++row) {
+      for (int column = 0; column < 9; ++column) {
+        const QPoint at(x + column, y + row);
+        if (model[d].rect().contains(at)) {
+          model[d].setPixel(at, ApplyRasterOp(op, sprite.pixel(column, row), model[d].pixel(at)));
+        }
+      }
+    }
+  };
+  for (int step = 0; step < 3000; ++step) {
+    const std::size_t d = generator() % 4;
+    const int kind = static_cast<int>(generator() % 20);
+    if (kind < 8) {
+      const std::size_t s = generator() % 4;
+      BitBlt(*surfaces[d], 0, 0, kW, kH, *surfaces[s], 0, 0, RasterOp::SrcCopy);
+      model[d] = model[s].copy();
+    } else if (kind < 18) {
+      write(d, static_cast<int>(generator() % 50) - 9, static_cast<int>(generator() % 36) - 7,
+            ops[generator() % 3]);
+    } else if (kind == 18) {
+      // More writes than the log remembers: a few scattered ones, then many
+      // in one place, which alone would look like a small change.
+      for (int burst = 0; burst < 6; ++burst) {
+        write(d, static_cast<int>(generator() % 41), static_cast<int>(generator() % 29),
+              RasterOp::SrcInvert);
+      }
+      for (int burst = 0; burst < 300; ++burst) {
+        write(d, 3, 3, burst % 2 ? RasterOp::SrcInvert : RasterOp::SrcErase);
+      }
+    } else {
+      // Rebuilt at its size: it shows its picture again.
+      surfaces[d]->SetSize(kW, kH);
+      model[d] = surfaces[d]->Read();
+    }
+    for (std::size_t i = 0; i < 4; ++i) {
+      ASSERT_EQ(surfaces[i]->Read(), model[i]) << "surface " << i << " after step " << step;
+    }
+  }
+}
+
 TEST_F(BitBltTest, CopiesWithinOneSurfaceReadTheOldPixels) {
   auto surface = Make(Grid(4, 1, {1, 2, 3, 4}));
   BitBlt(*surface, 1, 0, 3, 1, *surface, 0, 0, RasterOp::SrcCopy);

@@ -1,0 +1,53 @@
+#include "render/sprite_bounds.h"
+
+#include <QImage>
+#include <algorithm>
+
+#include "render/pictures.h"
+#include "sim/fish_table.h"
+
+namespace finbowl {
+
+Area PaintedPart(const QImage& picture, int colourX, int colourY, int maskX, int maskY, int w,
+                 int h) {
+  constexpr QRgb kWhite = 0xFFFFFFu;
+  int left = w, top = h, right = -1, bottom = -1;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const bool painted = (picture.pixel(maskX + x, maskY + y) & kWhite) != kWhite ||
+                           (picture.pixel(colourX + x, colourY + y) & kWhite) != kWhite;
+      if (painted) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+    }
+  }
+  if (right < 0) {
+    return {};
+  }
+  return {left, top, right - left + 1, bottom - top + 1};
+}
+
+const SpriteBounds& LoadSpriteBounds() {
+  static const SpriteBounds bounds = [] {
+    const Pictures& pictures = LoadPictures();
+    SpriteBounds b;
+    for (std::size_t sheet = 0; sheet < b.fish.size(); ++sheet) {
+      for (std::size_t column = 0; column < b.fish[sheet].size(); ++column) {
+        const int x = kFishCell * static_cast<int>(column);
+        b.fish[sheet][column] =
+            PaintedPart(pictures.pat[sheet], x, 0, x, kFishCell, kFishCell, kFishCell);
+      }
+    }
+    for (std::size_t k = 0; k < b.bubble.size(); ++k) {
+      const int x = kBubbleCell * static_cast<int>(k);
+      b.bubble[k] = PaintedPart(pictures.awa, x, 0, x, kBubbleCell, kBubbleCell, kBubbleCell);
+    }
+    return b;
+  }();
+  return bounds;
+}
+
+}  // namespace finbowl
