@@ -27,9 +27,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-ticks=$(getconf CLK_TCK)
-# utime + stime of a process, in clock ticks.
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+# Nanoseconds a process has run, all its threads together (the scheduler's
+# own account: far finer than the clock ticks of /proc/PID/stat).
+cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%d", s }'; }
 peak_rss_mb() { awk '/VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 
 # start_x SCREEN: an Xvfb of that size; sets DISPLAY and xvfb.
@@ -47,13 +47,13 @@ measure() {
   local name=$1 pid=$2
   sleep 3  # past start-up
   local p0 x0 p1 x1
-  p0=$(cpu_ticks "$pid"); x0=$(cpu_ticks "$xvfb")
+  p0=$(cpu_ns "$pid"); x0=$(cpu_ns "$xvfb")
   sleep "$seconds"
-  p1=$(cpu_ticks "$pid"); x1=$(cpu_ticks "$xvfb")
-  awk -v n="$name" -v p=$((p1 - p0)) -v x=$((x1 - x0)) -v t="$ticks" -v s="$seconds" \
+  p1=$(cpu_ns "$pid"); x1=$(cpu_ns "$xvfb")
+  awk -v n="$name" -v p=$((p1 - p0)) -v x=$((x1 - x0)) -v s="$seconds" \
       -v rss="$(peak_rss_mb "$pid")" 'BEGIN {
-        printf "%-24s program %5.2f%%  X server %5.2f%%  together %5.2f%%  peak RSS %s MB\n",
-               n, 100 * p / t / s, 100 * x / t / s, 100 * (p + x) / t / s, rss }'
+        printf "%-24s program %6.3f%%  X server %6.3f%%  together %6.3f%%  peak RSS %s MB\n",
+               n, p / s / 1e7, x / s / 1e7, (p + x) / s / 1e7, rss }'
 }
 
 # Five goldfish, three red and two black.
