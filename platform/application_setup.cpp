@@ -12,6 +12,9 @@ void SetUpApplication(QApplication& app) {
   // dialog's fixed geometry fits its captions.
   QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
   app.setQuitOnLastWindowClosed(true);
+  // The visible tank may be a native window of its own; its siblings (the
+  // menu bar) need not be.
+  QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   CloseWindowsOnTerminationSignals(app);
 }
 

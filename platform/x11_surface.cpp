@@ -172,8 +172,8 @@ VisibleSurface* X11Platform::CreateVisibleSurface(QWidget* parent, int w, int h,
 
 X11Surface::X11Surface(const X11Platform& platform, int w, int h, const QImage* picture)
     : Surface(platform), x11_(platform) {
-  if (picture) {
-    picture_ = picture->convertToFormat(QImage::Format_RGB32);
+  if (picture && !picture->isNull()) {
+    Upload(picture->convertToFormat(QImage::Format_RGB32));
   }
   Build(w, h);
 }
@@ -181,12 +181,41 @@ X11Surface::X11Surface(const X11Platform& platform, int w, int h, const QImage* 
 X11Surface::~X11Surface() {
   if (!xcb_connection_has_error(x11_.connection())) {
     xcb_free_pixmap(x11_.connection(), pixmap_);
+    if (picturePixmap_ != 0) {
+      xcb_free_pixmap(x11_.connection(), picturePixmap_);
+    }
   }
 }
 
 void X11Surface::Rebuild(int w, int h) {
   xcb_free_pixmap(x11_.connection(), pixmap_);
   Build(w, h);
+}
+
+void X11Surface::Upload(const QImage& picture) {
+  xcb_connection_t* c = x11_.connection();
+  const auto w = static_cast<std::uint16_t>(picture.width());
+  const auto h = static_cast<std::uint16_t>(picture.height());
+  picturePixmap_ = xcb_generate_id(c);
+  xcb_create_pixmap(c, x11_.depth(), picturePixmap_, x11_.root(), w, h);
+  // In as few requests as the server's request size allows; RGB32 rows are
+  // exactly the server's 32-bit pixels, so they go up as they are.
+  const std::size_t rowBytes = std::size_t{w} * 4;
+  const int rowsPerRequest =
+      std::max(1, static_cast<int>((x11_.MaxRequestBytes() - kPutImageHeader) / rowBytes));
+  std::vector<std::uint8_t> chunk;
+  for (int top = 0; top < h; top += rowsPerRequest) {
+    const int count = std::min(rowsPerRequest, h - top);
+    chunk.resize(rowBytes * static_cast<std::size_t>(count));
+    for (int r = 0; r < count; ++r) {
+      std::memcpy(chunk.data() + rowBytes * static_cast<std::size_t>(r),
+                  picture.constScanLine(top + r), rowBytes);
+    }
+    xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, picturePixmap_, x11_.Gc(RasterOp::SrcCopy), w,
+                  static_cast<std::uint16_t>(count), 0, static_cast<std::int16_t>(top), 0,
+                  x11_.depth(), static_cast<std::uint32_t>(chunk.size()), chunk.data());
+  }
+  pictureSize_ = QSize(w, h);
 }
 
 void X11Surface::Build(int w, int h) {
@@ -201,31 +230,12 @@ void X11Surface::Build(int w, int h) {
   xcb_create_pixmap(c, x11_.depth(), pixmap_, x11_.root(), pw, ph);
   const xcb_rectangle_t all = {0, 0, pw, ph};
   xcb_poly_fill_rectangle(c, pixmap_, x11_.FillGc(), 1, &all);
-  if (!picture_) {
-    return;
-  }
-  // The picture at the top-left corner, cut to the surface, in as few
-  // requests as the server's request size allows.
-  const int columns = std::min(width_, picture_->width());
-  const int rows = std::min(height_, picture_->height());
-  if (columns <= 0 || rows <= 0) {
-    return;
-  }
-  const std::size_t rowBytes = static_cast<std::size_t>(columns) * 4;
-  const int rowsPerRequest =
-      std::max(1, static_cast<int>((x11_.MaxRequestBytes() - kPutImageHeader) / rowBytes));
-  std::vector<std::uint8_t> chunk;
-  for (int top = 0; top < rows; top += rowsPerRequest) {
-    const int count = std::min(rowsPerRequest, rows - top);
-    chunk.resize(rowBytes * static_cast<std::size_t>(count));
-    for (int r = 0; r < count; ++r) {
-      std::memcpy(chunk.data() + rowBytes * static_cast<std::size_t>(r),
-                  picture_->constScanLine(top + r), rowBytes);
-    }
-    xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap_, x11_.Gc(RasterOp::SrcCopy),
-                  static_cast<std::uint16_t>(columns), static_cast<std::uint16_t>(count), 0,
-                  static_cast<std::int16_t>(top), 0, x11_.depth(),
-                  static_cast<std::uint32_t>(chunk.size()), chunk.data());
+  // The picture stays on the server, so a new size copies it there instead of
+  // sending it again.
+  if (picturePixmap_ != 0) {
+    xcb_copy_area(c, picturePixmap_, pixmap_, x11_.Gc(RasterOp::SrcCopy), 0, 0, 0, 0,
+                  static_cast<std::uint16_t>(std::min(width_, pictureSize_.width())),
+                  static_cast<std::uint16_t>(std::min(height_, pictureSize_.height())));
   }
 }
 

@@ -3,7 +3,6 @@
 #include <xcb/xcb.h>
 
 #include <array>
-#include <optional>
 
 #include "platform/surface.h"
 
@@ -59,10 +58,12 @@ class X11Surface final : public Surface {
  private:
   void Rebuild(int w, int h) override;
   void Blit(const BlitRect& rect, const Surface& src, RasterOp op) override;
+  void Upload(const QImage& picture);
   void Build(int w, int h);
 
   const X11Platform& x11_;
-  std::optional<QImage> picture_;
+  xcb_pixmap_t picturePixmap_ = 0;  // the picture as it was given, kept on the server
+  QSize pictureSize_;
   xcb_pixmap_t pixmap_ = 0;
   int width_ = 0;
   int height_ = 0;

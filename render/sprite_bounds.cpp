@@ -12,10 +12,12 @@ Area PaintedPart(const QImage& picture, int colourX, int colourY, int maskX, int
                  int h) {
   constexpr QRgb kWhite = 0xFFFFFFu;
   int left = w, top = h, right = -1, bottom = -1;
+  const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
   for (int y = 0; y < h; ++y) {
+    const auto* mask = reinterpret_cast<const QRgb*>(pixels.constScanLine(maskY + y)) + maskX;
+    const auto* colour = reinterpret_cast<const QRgb*>(pixels.constScanLine(colourY + y)) + colourX;
     for (int x = 0; x < w; ++x) {
-      const bool painted = (picture.pixel(maskX + x, maskY + y) & kWhite) != kWhite ||
-                           (picture.pixel(colourX + x, colourY + y) & kWhite) != kWhite;
+      const bool painted = (mask[x] & kWhite) != kWhite || (colour[x] & kWhite) != kWhite;
       if (painted) {
         left = std::min(left, x);
         right = std::max(right, x);

@@ -43,17 +43,7 @@ Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& rando
   setCentralWidget(client_);
 
   // Each surface that holds a picture has it from the start.
-  const Pictures& pictures = LoadPictures();
-  surfaces_.suisou = platform_->CreateVisibleSurface(client_, pictures.tank.width(),
-                                                     pictures.tank.height(), &pictures.tank);
-  surfaces_.work = platform_->CreateSurface(1, 1, nullptr);
-  surfaces_.back = platform_->CreateSurface(1, 1, nullptr);
-  for (std::size_t s = 0; s < surfaces_.pat.size(); ++s) {
-    surfaces_.pat[s] = platform_->CreateSurface(pictures.pat[s].width(), pictures.pat[s].height(),
-                                                &pictures.pat[s]);
-  }
-  surfaces_.awa =
-      platform_->CreateSurface(pictures.awa.width(), pictures.awa.height(), &pictures.awa);
+  surfaces_ = CreateTankSurfaces(*platform_, client_);
 
   // Precise timers: Qt's default coarse ones may fire 5% early or late.
   Timer1.setTimerType(Qt::PreciseTimer);

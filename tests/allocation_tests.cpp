@@ -2,37 +2,13 @@
 // long as the program runs: they must not allocate.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <new>
 
 #include "platform/memory_surface.h"
 #include "render/frame_step.h"
 #include "sim/slow_tick.h"
 #include "sim/stock.h"
-
-namespace {
-
-std::atomic<bool> counting{false};
-std::atomic<long> allocations{0};
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (counting) {
-    ++allocations;
-  }
-  if (void* p = std::malloc(size ? size : 1)) {
-    return p;
-  }
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
+#include "support/allocation_counter.h"
 
 namespace finbowl {
 namespace {
@@ -52,15 +28,14 @@ TEST(Allocation, FramesAndSlowTicksAllocateNothing) {
   StockTank(table, settings, random, [] { return kTankHeight; });
   const std::function<int()> width = [] { return kTankWidth; };
 
-  counting = true;
+  testing::AllocationCount count;
   for (int frame = 0; frame < 1000; ++frame) {
     if (frame % 25 == 0) {
       SlowTick(table, settings, random);
     }
     FrameStep(surfaces, table, settings, random, width);
   }
-  counting = false;
-  EXPECT_EQ(allocations.load(), 0);
+  EXPECT_EQ(count.Stop(), 0);
 }
 
 }  // namespace

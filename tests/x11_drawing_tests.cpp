@@ -7,10 +7,8 @@
 #include <QDeadlineTimer>
 #include <QWidget>
 #include <QWindow>
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "platform/memory_surface.h"
 #include "platform/x11_surface.h"
@@ -18,31 +16,9 @@
 #include "render/frame_step.h"
 #include "sim/slow_tick.h"
 #include "sim/stock.h"
+#include "support/allocation_counter.h"
 #include "support/paste_cell.h"
 #include "support/scripted_random.h"
-
-namespace {
-
-std::atomic<bool> counting{false};
-std::atomic<long> allocations{0};
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (counting) {
-    ++allocations;
-  }
-  if (void* p = std::malloc(size ? size : 1)) {
-    return p;
-  }
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
 
 namespace finbowl {
 namespace {
@@ -230,15 +206,14 @@ TEST_F(X11DrawingTest, FramesOnTheServerAllocateNothing) {
   ClockRandom random;
   StockTank(table, settings, random, [] { return kTankHeight; });
   const std::function<int()> width = [] { return kTankWidth; };
-  counting = true;
+  testing::AllocationCount count;
   for (int frame = 0; frame < 1000; ++frame) {
     if (frame % 25 == 0) {
       SlowTick(table, settings, random);
     }
     FrameStep(server->surfaces, table, settings, random, width);
   }
-  counting = false;
-  EXPECT_EQ(allocations.load(), 0);
+  EXPECT_EQ(count.Stop(), 0);
 }
 
 }  // namespace

@@ -216,30 +216,11 @@ QSize XSession::ScreenSize() const {
 }
 
 std::optional<xcb_window_t> XSession::FindWindow(const std::string& title) {
-  const xcb_atom_t netName = Atom(connection_, "_NET_WM_NAME");
-  // Depth-first through the tree: under a window manager the client sits
-  // inside its frame.
-  std::vector<xcb_window_t> pending = {screen_->root};
-  while (!pending.empty()) {
-    const xcb_window_t window = pending.back();
-    pending.pop_back();
-    if (window != screen_->root && (Property(connection_, window, netName) == title ||
-                                    Property(connection_, window, XCB_ATOM_WM_NAME) == title)) {
-      auto attributes = Own(xcb_get_window_attributes_reply(
-          connection_, xcb_get_window_attributes(connection_, window), nullptr));
-      if (attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE) {
-        return window;
-      }
-    }
-    auto tree =
-        Own(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), nullptr));
-    if (tree) {
-      const xcb_window_t* children = xcb_query_tree_children(tree.get());
-      pending.insert(pending.end(), children,
-                     children + xcb_query_tree_children_length(tree.get()));
-    }
+  const std::vector<xcb_window_t> all = FindWindows(title);
+  if (all.empty()) {
+    return std::nullopt;
   }
-  return std::nullopt;
+  return all.front();
 }
 
 std::vector<xcb_window_t> XSession::FindWindows(const std::string& title) {
