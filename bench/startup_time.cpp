@@ -30,8 +30,7 @@ double MillisecondsToMap(xcb_connection_t* c, xcb_window_t root, const char* pro
     if (mapped) {
       const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event);
       if (map->event == root && !map->override_redirect) {
-        result = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                           start)
+        result = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                      .count();
       }
     }
