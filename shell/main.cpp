@@ -9,6 +9,9 @@
 extern "C" const char* __lsan_default_suppressions() {
   return "leak:libdbus-1.so\n";
 }
+extern "C" const char* __lsan_default_options() {
+  return "print_suppressions=0";
+}
 #endif
 
 int main(int argc, char** argv) {

@@ -7,13 +7,6 @@
 #include <iterator>
 #include <stdexcept>
 
-#if defined(__SANITIZE_ADDRESS__)
-// D-Bus, which Qt loads, keeps a few blocks until the process ends.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libdbus-1.so\n";
-}
-#endif
-
 namespace finbowl::testing {
 
 TempDir::TempDir() {
