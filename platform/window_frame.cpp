@@ -23,7 +23,7 @@ class FramePlacer final : public QObject {
   FramePlacer(QWidget& window, Placement where)
       : QObject(&window), window_(window), where_(std::move(where)), extra_(FrameExtra(window)) {
     window.installEventFilter(this);
-    constexpr int kWatchMilliseconds = 5000;
+    constexpr int kWatchMilliseconds = 10000;
     QTimer::singleShot(kWatchMilliseconds, this, &QObject::deleteLater);
   }
 

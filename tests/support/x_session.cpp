@@ -9,6 +9,7 @@
 #include <QMargins>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <stdexcept>
 #include <thread>
@@ -331,6 +332,21 @@ std::string FinbowlExecutable() {
   // The program is built one directory above the tests.
   return (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "finbowl")
       .string();
+}
+
+}  // namespace finbowl::testing
+
+namespace finbowl::testing {
+
+std::string FinbowlLines(const std::string& stderrFile) {
+  std::ifstream in(stderrFile);
+  std::string line, lines;
+  while (std::getline(in, line)) {
+    if (line.rfind("finbowl: ", 0) == 0) {
+      lines += line + "\n";
+    }
+  }
+  return lines;
 }
 
 }  // namespace finbowl::testing

@@ -90,4 +90,8 @@ class XSession {
 // The program under test, built beside the tests.
 std::string FinbowlExecutable();
 
+// The lines the program itself wrote to `stderrFile` ("finbowl: ..."), leaving
+// out what Qt or the X libraries may print there now and then.
+std::string FinbowlLines(const std::string& stderrFile);
+
 }  // namespace finbowl::testing
