@@ -1,5 +1,5 @@
 // Only read by a sanitizer build: D-Bus, which Qt loads, keeps a few blocks
-// until the process ends, and those are not the tests' leaks.
+// until the process ends, and those are not the program's leaks.
 #if defined(__SANITIZE_ADDRESS__)
 extern "C" const char* __lsan_default_suppressions() {
   return "leak:libdbus-1.so\n";
