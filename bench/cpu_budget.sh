@@ -1,17 +1,25 @@
 #!/usr/bin/env bash
 # What the aquarium costs while it runs: CPU of the program and of the X
-# server (user + system seconds from /proc over a stretch of wall time), the
-# program's peak resident memory, and how soon its window is on the screen.
-# Each subject runs on an Xvfb of its own, so the server's time is its own:
+# server (the scheduler's nanoseconds for all their threads over a stretch of
+# wall time), the program's peak resident memory, and how soon its window is
+# on the screen. Three subjects run side by side, each on an Xvfb of its own so
+# that the server's time is its own:
 #   - Finbowl with five goldfish, drawing on the X server (the default);
 #   - Finbowl with five goldfish, drawing in memory (FINBOWL_DRAWING=memory);
 #   - Debian's xfishtank, a classic X11 aquarium, as a reference, with five
 #     fish and bubbles at 10 frames a second over our own tank picture, on a
 #     640 x 450 screen.
-# Usage: bench/cpu_budget.sh [SECONDS]   (default 60)
+# A shared virtual machine's speed drifts by several times within minutes, and
+# a process can stay fast or slow for its whole life, so each Finbowl is
+# measured at the same time as xfishtank, both started afresh for every round,
+# and the figures are medians over the rounds; the ratio is taken within each
+# round. The two Finbowls take rounds of their own: the one drawing in memory
+# would slow whatever runs beside it.
+# Usage: bench/cpu_budget.sh [SECONDS_PER_ROUND [ROUNDS]]   (default 10 and 9)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
-seconds=${1:-60}
+seconds=${1:-10}
+rounds=${2:-9}
 export PATH="$PATH:/usr/games"
 finbowl_need_packages $FINBOWL_BUILD_PACKAGES xvfb xauth openbox wmctrl imagemagick
 finbowl_need_packages xfishtank || finbowl_say "xfishtank is not available; measuring Finbowl only"
@@ -21,71 +29,108 @@ release="$FINBOWL_ROOT/build/release"
 work=$(mktemp -d)
 chmod 700 "$work"
 pids=()
-cleanup() {
+stop_all() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  pids=()
 }
-trap cleanup EXIT
+trap 'stop_all; rm -rf "$work"' EXIT
 
-# Nanoseconds a process has run, all its threads together (the scheduler's
-# own account: far finer than the clock ticks of /proc/PID/stat).
 cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%d", s }'; }
 peak_rss_mb() { awk '/VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 
-# start_x SCREEN: an Xvfb of that size; sets DISPLAY and xvfb.
+# start_x NAME SCREEN: an Xvfb of that size; sets DISPLAY and xvfb_NAME.
 start_x() {
   rm -f "$work/display"
-  Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  xvfb=$!
-  pids+=("$xvfb")
+  Xvfb -displayfd 3 -screen 0 "$2" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  pids+=("$!")
+  printf -v "xvfb_$1" '%s' "$!"
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
   export DISPLAY=":$(head -n1 "$work/display")"
 }
 
-# measure NAME PID: samples the program and the server over $seconds.
-measure() {
-  local name=$1 pid=$2
-  sleep 3  # past start-up
-  local p0 x0 p1 x1
-  p0=$(cpu_ns "$pid"); x0=$(cpu_ns "$xvfb")
-  sleep "$seconds"
-  p1=$(cpu_ns "$pid"); x1=$(cpu_ns "$xvfb")
-  awk -v n="$name" -v p=$((p1 - p0)) -v x=$((x1 - x0)) -v s="$seconds" \
-      -v rss="$(peak_rss_mb "$pid")" 'BEGIN {
-        printf "%-24s program %6.3f%%  X server %6.3f%%  together %6.3f%%  peak RSS %s MB\n",
-               n, p / s / 1e7, x / s / 1e7, (p + x) / s / 1e7, rss }'
-}
-
 # Five goldfish, three red and two black.
 printf '\x04\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x00\x00' >"$work/SET"
-
-echo "CPU over $seconds s of wall time, as a share of one core:"
-for drawing in x11 memory; do
-  start_x 1024x768x24
-  XDG_RUNTIME_DIR=$work openbox >/dev/null 2>&1 &
-  pids+=("$!")
-  for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
-  sleep 0.5
-  (cd "$work" && exec env XDG_RUNTIME_DIR="$work" FINBOWL_DRAWING=$drawing "$release/finbowl") \
-    >/dev/null 2>&1 &
-  finbowl=$!
-  pids+=("$finbowl")
-  measure "finbowl ($drawing)" "$finbowl"
-  kill "$finbowl"
-done
-
 if command -v xfishtank >/dev/null 2>&1; then
   # Our own tank picture's visible 640 x 450 pixels: the same work for both.
   /usr/bin/convert "$FINBOWL_ROOT/assets/tank.png" -crop 640x450+0+0 +repage "$work/tank.png"
-  start_x 640x450x24
-  xfishtank -f 5 -b 10 -r 0.1 -i 0.1 -p "$work/tank.png" >/dev/null 2>&1 &
-  reference=$!
-  pids+=("$reference")
-  measure "xfishtank (reference)" "$reference"
 fi
+
+echo "CPU as a share of one core, $rounds rounds of $seconds s for each Finbowl, beside xfishtank:"
+for round in $(seq $((2 * rounds))); do
+  if [ "$round" -le "$rounds" ]; then drawing=x11; else drawing=memory; fi
+  subjects=("$drawing")
+  [ -s "$work/tank.png" ] && subjects+=(xfishtank)
+  declare -A program=()
+  for s in "${subjects[@]}"; do
+    if [ "$s" = xfishtank ]; then
+      start_x "$s" 640x450x24
+      xfishtank -f 5 -b 10 -r 0.1 -i 0.1 -p "$work/tank.png" >/dev/null 2>&1 &
+    else
+      start_x "$s" 1024x768x24
+      XDG_RUNTIME_DIR=$work openbox >/dev/null 2>&1 &
+      pids+=("$!")
+      for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+      sleep 0.5
+      (cd "$work" && exec env XDG_RUNTIME_DIR="$work" FINBOWL_DRAWING="$s" "$release/finbowl") \
+        >/dev/null 2>&1 &
+    fi
+    pids+=("$!")
+    program[$s]=$!
+  done
+  sleep 3  # past start-up
+  declare -A p0=() x0=()
+  for s in "${subjects[@]}"; do
+    xv="xvfb_$s"
+    p0[$s]=$(cpu_ns "${program[$s]}"); x0[$s]=$(cpu_ns "${!xv}")
+  done
+  sleep "$seconds"
+  line="$round"
+  for s in "${subjects[@]}"; do
+    xv="xvfb_$s"
+    line+=" $s $(( $(cpu_ns "${program[$s]}") - p0[$s] )) $(( $(cpu_ns "${!xv}") - x0[$s] ))"
+    line+=" $(peak_rss_mb "${program[$s]}")"
+  done
+  echo "$line" >>"$work/rounds"
+  stop_all
+done
+
+awk -v s="$seconds" '
+  function pct(ns) { return ns / s / 1e7 }
+  function median(a, n,   i, j, t) {
+    for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
+    return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
+  }
+  {
+    mine = ""; ref = -1
+    for (f = 2; f <= NF; f += 4) {
+      name = $f; k = ++count[name]
+      prog[name, k] = pct($(f + 1)); srv[name, k] = pct($(f + 2))
+      all[name, k] = prog[name, k] + srv[name, k]
+      if ($(f + 3) > rss[name]) rss[name] = $(f + 3)
+      if (name == "xfishtank") ref = all[name, k]; else { mine = name; mk = k }
+    }
+    if (ref > 0 && mine != "") ratio[mine, ++ratios[mine]] = all[mine, mk] / ref
+  }
+  END {
+    order[1] = "x11"; order[2] = "memory"; order[3] = "xfishtank"
+    for (o = 1; o <= 3; o++) {
+      name = order[o]; n = count[name]; if (!n) continue
+      for (i = 1; i <= n; i++) { a[i] = prog[name, i]; b[i] = srv[name, i]; c[i] = all[name, i] }
+      label = name == "xfishtank" ? "xfishtank (reference)" : "finbowl (" name ")"
+      printf "%-22s program %6.3f%%  X server %6.3f%%  together %6.3f%%  peak RSS %s MB\n",
+             label, median(a, n), median(b, n), median(c, n), rss[name]
+    }
+    for (o = 1; o <= 2; o++) {
+      name = order[o]; n = ratios[name]; if (!n) continue
+      line = ""
+      for (i = 1; i <= n; i++) { r[i] = ratio[name, i]; line = line sprintf(" %.2f", r[i]) }
+      printf "finbowl (%s) / xfishtank in the same round, median: %.2f  (rounds:%s)\n", name, median(r, n), line
+    }
+  }' "$work/rounds"
 
 echo
 echo "Start-up, fork to the window on the screen (no window manager):"
-start_x 1024x768x24
+start_x startup 1024x768x24
 (cd "$work" && XDG_RUNTIME_DIR=$work "$release/bench/finbowl_startup_time" "$DISPLAY" \
   "$release/finbowl" 15) | tail -n 1

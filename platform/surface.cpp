@@ -21,8 +21,15 @@ bool IsWholeCopy(const Surface& dst, const BlitRect& r, const Surface& src, Rast
 Surface::Surface(const DrawingPlatform& platform) : platform_(platform), id_(NextSurfaceId()) {}
 
 void Surface::SetSize(int w, int h) {
+  WillWrite();
   Rebuild(w, h);
   changes_.RecordEverything();
+}
+
+void Surface::Mirror(const Surface& src, const AreaSet& parts) {
+  for (const Area& area : parts) {
+    Blit({area.x, area.y, area.x, area.y, area.w, area.h}, src, RasterOp::SrcCopy);
+  }
 }
 
 void CopyWholeSurface(Surface& dst, const Surface& src) {
@@ -34,13 +41,16 @@ void CopyWholeSurface(Surface& dst, const Surface& src) {
             dst.changes_.ForEachSince(dst.mirror_.ownGeneration, add) && !stale.overflowed() &&
             stale.TotalPixels() < static_cast<long long>(dst.Width()) * dst.Height() / 2;
   }
+  dst.WillWrite();
   if (known) {
+    dst.Mirror(src, stale);
     for (const Area& area : stale) {
-      dst.Blit({area.x, area.y, area.x, area.y, area.w, area.h}, src, RasterOp::SrcCopy);
       dst.changes_.Record(area);
     }
   } else {
-    dst.Blit({0, 0, 0, 0, dst.Width(), dst.Height()}, src, RasterOp::SrcCopy);
+    AreaSet all;
+    all.Add({0, 0, dst.Width(), dst.Height()});
+    dst.Mirror(src, all);
     dst.changes_.RecordEverything();
   }
   dst.mirror_ = {src.id_, src.changes_.Generation(), dst.changes_.Generation()};
@@ -60,6 +70,7 @@ void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx
     CopyWholeSurface(dst, src);
     return;
   }
+  dst.WillWrite();
   dst.Blit(rect, src, op);
   dst.changes_.Record({rect.x, rect.y, rect.w, rect.h});
 }

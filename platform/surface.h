@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QWidget>
 #include <memory>
+#include <utility>
 
 #include "platform/blit_rect.h"
 #include "platform/change_log.h"
@@ -11,6 +12,18 @@
 namespace finbowl {
 
 class DrawingPlatform;
+class Surface;
+
+// Hears, once, that a surface is about to be written or to go away, while it
+// still holds what it held: a surface that shows another one's pixels without
+// a copy of its own then takes the copy.
+class WriteWatch {
+ public:
+  virtual void BeforeWrite(const Surface& surface) = 0;
+
+ protected:
+  ~WriteWatch() = default;
+};
 
 // A picture surface's image: the device context BitBlt reads and writes, in
 // pixels with (0, 0) at the top-left corner. A surface may hold a picture: it
@@ -36,9 +49,28 @@ class Surface {
   // Where the surface has been written, and when.
   const ChangeLog& Changes() const { return changes_; }
 
+  // `watch` hears of the next write only; one watch at a time. Watching changes
+  // no pixel, so a surface only read from can be watched too.
+  void Watch(WriteWatch* watch) const { watch_ = watch; }
+  void Unwatch(const WriteWatch* watch) const {
+    if (watch_ == watch) {
+      watch_ = nullptr;
+    }
+  }
+
  protected:
   explicit Surface(const DrawingPlatform& platform);
   virtual void Rebuild(int w, int h) = 0;
+  // Tells the watch, if there is one. A surface's destructor calls it first,
+  // while the pixels are still there.
+  void WillWrite() {
+    if (WriteWatch* watch = std::exchange(watch_, nullptr)) {
+      watch->BeforeWrite(*this);
+    }
+  }
+  // Makes this surface the same as `src`, of the same size, by copying these
+  // parts of it: the only ones in which the two can differ.
+  virtual void Mirror(const Surface& src, const AreaSet& parts);
 
  private:
   friend void BitBlt(Surface&, int, int, int, int, const Surface&, int, int, RasterOp);
@@ -49,6 +81,7 @@ class Surface {
   const DrawingPlatform& platform_;
   const std::uint64_t id_;
   ChangeLog changes_;
+  mutable WriteWatch* watch_ = nullptr;
   // The surface this one was last made a whole copy of, that surface's
   // generation at the time, and this one's right after the copy. Since then the
   // two differ only where either has been written.
@@ -77,6 +110,10 @@ class VisibleSurface : public QWidget {
  public:
   virtual Surface& Image() = 0;
   virtual void Refresh() = 0;
+  // The frame step is about to rebuild the buffer the tank was last copied
+  // from, and copies and refreshes the tank before anything else runs: until
+  // then the tank need not keep what it shows apart from that buffer.
+  virtual void FrameBegins() {}
 
  protected:
   explicit VisibleSurface(QWidget* parent) : QWidget(parent) {}

@@ -1,8 +1,9 @@
 #include "platform/x11_surface.h"
 
+#include "platform/x11_visible_surface.h"
+
 #include <QtGui/qguiapplication_platform.h>
 #include <QGuiApplication>
-#include <QPaintEvent>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -12,13 +13,6 @@ namespace finbowl {
 namespace {
 
 constexpr std::size_t kPutImageHeader = 24;
-
-std::uint16_t Clamp16(int v) {
-  return static_cast<std::uint16_t>(std::clamp(v, 0, 0xFFFF));
-}
-std::int16_t Signed16(int v) {
-  return static_cast<std::int16_t>(std::clamp(v, -32768, 32767));
-}
 
 // Whether pixels of `depth` are 32-bit words holding 0x00RRGGBB in the byte
 // order of this machine, so that QImage's RGB32 rows can go up as they are.
@@ -43,66 +37,6 @@ bool ScreenTakesRgb32(const xcb_setup_t& setup, const xcb_screen_t& screen) {
   }
   return false;
 }
-
-// The visible tank as a native child window. Qt does not paint it: a refresh
-// or an expose copies the retained pixmap onto the window on the server.
-class X11VisibleSurface final : public VisibleSurface {
- public:
-  X11VisibleSurface(const X11Platform& platform, QWidget* parent, int w, int h,
-                    const QImage* picture)
-      : VisibleSurface(parent), x11_(platform), image_(platform, w, h, picture) {
-    setAttribute(Qt::WA_NativeWindow);
-    setAttribute(Qt::WA_PaintOnScreen);
-    setAttribute(Qt::WA_NoSystemBackground);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    resize(w, h);
-  }
-
-  Surface& Image() override { return image_; }
-  QPaintEngine* paintEngine() const override { return nullptr; }
-
-  // Only what changed since the last refresh goes to the window: the rest of
-  // the window already shows it.
-  void Refresh() override {
-    AreaSet changed;
-    const bool known = presented_ != 0 &&
-                       image_.Changes().ForEachSince(
-                           presented_, [&changed](const Area& area) { changed.Add(area); }) &&
-                       !changed.overflowed();
-    if (known) {
-      for (const Area& area : changed) {
-        Copy(QRect(area.x, area.y, area.w, area.h));
-      }
-    } else {
-      Copy(rect());
-    }
-    xcb_flush(x11_.connection());
-    presented_ = image_.Changes().Generation();
-  }
-
- protected:
-  // The server may have lost what the window showed; the retained image has it.
-  void paintEvent(QPaintEvent* event) override {
-    Copy(event->rect());
-    xcb_flush(x11_.connection());
-  }
-
- private:
-  void Copy(const QRect& area) {
-    const QRect part = area & QRect(0, 0, image_.Width(), image_.Height());
-    if (part.isEmpty() || !testAttribute(Qt::WA_WState_Created)) {
-      return;
-    }
-    const auto window = static_cast<xcb_window_t>(winId());
-    xcb_copy_area(x11_.connection(), image_.pixmap(), window, x11_.Gc(RasterOp::SrcCopy),
-                  Signed16(part.x()), Signed16(part.y()), Signed16(part.x()), Signed16(part.y()),
-                  Clamp16(part.width()), Clamp16(part.height()));
-  }
-
-  const X11Platform& x11_;
-  X11Surface image_;
-  std::uint64_t presented_ = 0;  // the image's generation the window shows
-};
 
 }  // namespace
 
@@ -167,11 +101,11 @@ std::unique_ptr<Surface> X11Platform::CreateSurface(int w, int h, const QImage* 
 
 VisibleSurface* X11Platform::CreateVisibleSurface(QWidget* parent, int w, int h,
                                                   const QImage* picture) {
-  return new X11VisibleSurface(*this, parent, w, h, picture);
+  return CreateX11VisibleSurface(*this, parent, w, h, picture);
 }
 
 X11Surface::X11Surface(const X11Platform& platform, int w, int h, const QImage* picture)
-    : Surface(platform), x11_(platform) {
+    : X11Drawable(platform), x11_(platform) {
   if (picture && !picture->isNull()) {
     Upload(picture->convertToFormat(QImage::Format_RGB32));
   }
@@ -179,6 +113,7 @@ X11Surface::X11Surface(const X11Platform& platform, int w, int h, const QImage* 
 }
 
 X11Surface::~X11Surface() {
+  WillWrite();
   if (!xcb_connection_has_error(x11_.connection())) {
     xcb_free_pixmap(x11_.connection(), pixmap_);
     if (picturePixmap_ != 0) {
@@ -240,28 +175,32 @@ void X11Surface::Build(int w, int h) {
 }
 
 void X11Surface::Blit(const BlitRect& r, const Surface& src, RasterOp op) {
-  const auto& source = static_cast<const X11Surface&>(src);
-  xcb_copy_area(x11_.connection(), source.pixmap_, pixmap_, x11_.Gc(op),
+  const auto& source = static_cast<const X11Drawable&>(src);
+  xcb_copy_area(x11_.connection(), source.Source(), pixmap_, x11_.Gc(op),
                 static_cast<std::int16_t>(r.sx), static_cast<std::int16_t>(r.sy),
                 static_cast<std::int16_t>(r.x), static_cast<std::int16_t>(r.y),
                 static_cast<std::uint16_t>(r.w), static_cast<std::uint16_t>(r.h));
 }
 
 QImage X11Surface::Read() const {
-  QImage image(width_, height_, QImage::Format_RGB32);
+  return ReadDrawable(x11_, pixmap_, width_, height_);
+}
+
+QImage ReadDrawable(const X11Platform& platform, xcb_drawable_t drawable, int w, int h) {
+  QImage image(w, h, QImage::Format_RGB32);
   if (image.isNull()) {
     return image;
   }
-  xcb_connection_t* c = x11_.connection();
+  xcb_connection_t* c = platform.connection();
   // Row bands small enough for one reply each.
-  const std::size_t rowBytes = static_cast<std::size_t>(width_) * 4;
-  const int band = std::max(1, static_cast<int>((x11_.MaxRequestBytes() - 32) / rowBytes));
-  for (int top = 0; top < height_; top += band) {
-    const int count = std::min(band, height_ - top);
+  const std::size_t rowBytes = static_cast<std::size_t>(w) * 4;
+  const int band = std::max(1, static_cast<int>((platform.MaxRequestBytes() - 32) / rowBytes));
+  for (int top = 0; top < h; top += band) {
+    const int count = std::min(band, h - top);
     xcb_get_image_reply_t* reply = xcb_get_image_reply(
         c,
-        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap_, 0, static_cast<std::int16_t>(top),
-                      static_cast<std::uint16_t>(width_), static_cast<std::uint16_t>(count), ~0u),
+        xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, 0, static_cast<std::int16_t>(top),
+                      static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(count), ~0u),
         nullptr);
     if (!reply) {
       image.fill(Qt::black);
@@ -272,7 +211,7 @@ QImage X11Surface::Read() const {
       auto* line = reinterpret_cast<QRgb*>(image.scanLine(top + r));
       std::memcpy(line, data + rowBytes * static_cast<std::size_t>(r), rowBytes);
       // The pad byte of a 24-bit pixel means nothing; the colours are opaque.
-      for (int x = 0; x < width_; ++x) {
+      for (int x = 0; x < w; ++x) {
         line[x] |= 0xFF000000u;
       }
     }

@@ -44,7 +44,16 @@ class X11Platform final : public DrawingPlatform {
   xcb_gcontext_t fillGc_ = 0;
 };
 
-class X11Surface final : public Surface {
+// A surface whose pixels are on the X server, in a drawable a copy can read.
+class X11Drawable : public Surface {
+ public:
+  virtual xcb_drawable_t Source() const = 0;
+
+ protected:
+  using Surface::Surface;
+};
+
+class X11Surface final : public X11Drawable {
  public:
   X11Surface(const X11Platform& platform, int w, int h, const QImage* picture);
   ~X11Surface() override;
@@ -52,6 +61,7 @@ class X11Surface final : public Surface {
   int Width() const override { return width_; }
   int Height() const override { return height_; }
   QImage Read() const override;
+  xcb_drawable_t Source() const override { return pixmap_; }
 
   xcb_pixmap_t pixmap() const { return pixmap_; }
 
@@ -68,5 +78,8 @@ class X11Surface final : public Surface {
   int width_ = 0;
   int height_ = 0;
 };
+
+// Pixels of a drawable, as 0xffRRGGBB; black where the server gives none.
+QImage ReadDrawable(const X11Platform& platform, xcb_drawable_t drawable, int w, int h);
 
 }  // namespace finbowl

@@ -8,6 +8,7 @@ namespace finbowl {
 
 void FrameStep(TankSurfaces& surfaces, FishTable& table, const SettingsRecord& settings,
                RandomSource& random, const std::function<int()>& clientWidth) {
+  surfaces.suisou->FrameBegins();
   BitBlt(*surfaces.work, 0, 0, kTankWidth, kTankHeight, *surfaces.back, 0, 0, RasterOp::SrcCopy);
   const int lastFish = LastLiveFish(settings);
   for (int i = 0; i <= lastFish; ++i) {

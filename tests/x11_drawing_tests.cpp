@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QWidget>
 #include <QWindow>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 
@@ -82,8 +83,37 @@ class X11DrawingTest : public ::testing::Test {
            << " (suisou)";
   }
 
+  // What the server's tank window shows.
+  QImage Screen() const {
+    const auto& x11 = static_cast<const X11Platform&>(*server->platform);
+    xcb_flush(x11.connection());
+    return ReadDrawable(x11, static_cast<xcb_drawable_t>(server->surfaces.suisou->winId()),
+                        kTankWidth, kTankHeight);
+  }
+
+  // Some frames of five swimming fish on both.
+  void SwimOnBoth(int frames) {
+    for (int frame = 0; frame < frames; ++frame) {
+      for (std::size_t b = 0; b < 2; ++b) {
+        if (frame == 0 && !stocked_) {
+          StockTank(tables_[b], settings_, randoms_[b], [] { return kTankHeight; });
+        }
+        FrameStep(Benches()[b]->surfaces, tables_[b], settings_, randoms_[b],
+                  [] { return kTankWidth; });
+      }
+      stocked_ = true;
+    }
+  }
+  std::array<Bench*, 2> Benches() { return {server.get(), memory.get()}; }
+
   std::unique_ptr<Bench> server;
   std::unique_ptr<Bench> memory;
+
+ private:
+  SettingsRecord settings_{4, {0, 1, 0, 1, 1, 0}};
+  FishTable tables_[2];
+  ClockRandom randoms_[2] = {ClockRandom(FixedClock, 9), ClockRandom(FixedClock, 9)};
+  bool stocked_ = false;
 };
 
 TEST_F(X11DrawingTest, PicturesArriveOnTheServerExactly) {
@@ -171,8 +201,6 @@ TEST_F(X11DrawingTest, TheScreenShowsEveryFinishedFrame) {
   FishTable tables[2];
   ClockRandom randoms[2] = {ClockRandom(FixedClock, 5), ClockRandom(FixedClock, 5)};
   Bench* benches[] = {server.get(), memory.get()};
-  auto* x11 = static_cast<X11Platform*>(server->platform.get());
-  const auto window = static_cast<xcb_window_t>(server->surfaces.suisou->winId());
   for (int frame = 0; frame < 120; ++frame) {
     for (std::size_t b = 0; b < 2; ++b) {
       if (frame == 0) {
@@ -186,17 +214,52 @@ TEST_F(X11DrawingTest, TheScreenShowsEveryFinishedFrame) {
     if (frame % 10 != 9) {
       continue;
     }
-    xcb_get_image_reply_t* reply =
-        xcb_get_image_reply(x11->connection(),
-                            xcb_get_image(x11->connection(), XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0,
-                                          0, kTankWidth, kTankHeight, ~0u),
-                            nullptr);
-    ASSERT_NE(reply, nullptr);
-    const QImage screen =
-        QImage(xcb_get_image_data(reply), kTankWidth, kTankHeight, QImage::Format_RGB32).copy();
-    std::free(reply);
-    ASSERT_TRUE(SameImage(screen, memory->surfaces.suisou->Image().Read())) << "frame " << frame;
+    ASSERT_TRUE(SameImage(Screen(), memory->surfaces.suisou->Image().Read())) << "frame " << frame;
   }
+}
+
+TEST_F(X11DrawingTest, TheTankKeepsShowingItsFrameWhileTheBufferIsDrawnOutsideAFrame) {
+  // Frames go straight from work to the window; restocking then draws into
+  // work between frames, and a repaint in that time must still show the frame.
+  SwimOnBoth(12);
+  const QImage frame = memory->surfaces.suisou->Image().Read();
+  ASSERT_TRUE(SameImage(Screen(), frame));
+  const Fish newcomer{300, 200, 1, 75, 3, 0};
+  for (Bench* bench : Benches()) {
+    DrawFish(bench->surfaces, newcomer);
+  }
+  ASSERT_TRUE(SameImage(server->surfaces.work->Read(), memory->surfaces.work->Read()));
+  EXPECT_FALSE(SameImage(server->surfaces.work->Read(), frame)) << "the newcomer should show";
+  EXPECT_TRUE(SameImage(server->surfaces.suisou->Image().Read(), frame));
+
+  // The server loses the window's pixels; the repaint brings back the frame.
+  const auto& x11 = static_cast<const X11Platform&>(*server->platform);
+  const xcb_rectangle_t all = {0, 0, kTankWidth, kTankHeight};
+  xcb_poly_fill_rectangle(x11.connection(),
+                          static_cast<xcb_drawable_t>(server->surfaces.suisou->winId()),
+                          x11.FillGc(), 1, &all);
+  server->surfaces.suisou->repaint();
+  EXPECT_TRUE(SameImage(Screen(), frame));
+
+  // The next frame shows what the buffer holds again.
+  SwimOnBoth(3);
+  EXPECT_TRUE(SameFrames());
+  EXPECT_TRUE(SameImage(Screen(), memory->surfaces.suisou->Image().Read()));
+}
+
+TEST_F(X11DrawingTest, DrawingOnTheTankItselfIsKeptAndShown) {
+  SwimOnBoth(5);
+  for (Bench* bench : Benches()) {
+    Surface& tank = bench->surfaces.suisou->Image();
+    BitBlt(tank, 500, 380, 75, 75, *bench->surfaces.pat[1], 0, 0, RasterOp::SrcInvert);
+    BitBlt(tank, 10, 10, 200, 100, tank, 300, 250, RasterOp::SrcCopy);
+    bench->surfaces.suisou->Refresh();
+  }
+  EXPECT_TRUE(SameFrames());
+  EXPECT_TRUE(SameImage(Screen(), memory->surfaces.suisou->Image().Read()));
+  SwimOnBoth(3);
+  EXPECT_TRUE(SameFrames());
+  EXPECT_TRUE(SameImage(Screen(), memory->surfaces.suisou->Image().Read()));
 }
 
 TEST_F(X11DrawingTest, FramesOnTheServerAllocateNothing) {

@@ -1,0 +1,197 @@
+#include "platform/x11_visible_surface.h"
+
+#include <QPaintEvent>
+#include <algorithm>
+
+#include "platform/x11_surface.h"
+
+namespace finbowl {
+namespace {
+
+std::uint16_t Clamp16(int v) {
+  return static_cast<std::uint16_t>(std::clamp(v, 0, 0xFFFF));
+}
+std::int16_t Signed16(int v) {
+  return static_cast<std::int16_t>(std::clamp(v, -32768, 32767));
+}
+
+// The visible tank's image. Each frame is copied onto it whole from the buffer
+// it was composed in, and those copies go straight to the window: a pixmap of
+// its own would cost the server one more copy of every changed part of every
+// frame. The buffer then holds what the tank shows, so repaints and reads come
+// from there; just before the buffer is written again, outside the frame step
+// that presents it at once, the image takes a copy of its own (the retained
+// pixmap) and goes back to being an ordinary surface until the next frame.
+class X11TankImage final : public X11Drawable, private WriteWatch {
+ public:
+  X11TankImage(const X11Platform& platform, const QWidget& window, int w, int h,
+               const QImage* picture)
+      : X11Drawable(platform),
+        x11_(platform),
+        window_(window),
+        retained_(platform, w, h, picture) {}
+  ~X11TankImage() override {
+    if (shown_) {
+      shown_->Unwatch(this);
+    }
+  }
+
+  int Width() const override { return retained_.Width(); }
+  int Height() const override { return retained_.Height(); }
+  QImage Read() const override { return shown_ ? shown_->Read() : retained_.Read(); }
+  xcb_drawable_t Source() const override { return shown_ ? shown_->Source() : retained_.Source(); }
+
+  // The frame step rebuilds the buffer and copies it here before the server
+  // can be asked to repaint: nothing needs keeping meanwhile.
+  void FrameBegins() {
+    if (shown_) {
+      shown_->Unwatch(this);
+    }
+  }
+
+  // Brings the window up to date with the image.
+  void Present() {
+    const xcb_window_t window = Window();
+    if (!shown_ && window != 0) {
+      AreaSet changed;
+      const bool known = presented_ != 0 &&
+                         retained_.Changes().ForEachSince(
+                             presented_, [&changed](const Area& area) { changed.Add(area); }) &&
+                         !changed.overflowed();
+      if (known) {
+        for (const Area& area : changed) {
+          Copy(retained_.Source(), window, {area.x, area.y, area.w, area.h});
+        }
+      } else {
+        Copy(retained_.Source(), window, {0, 0, Width(), Height()});
+      }
+      presented_ = retained_.Changes().Generation();
+    }
+    xcb_flush(x11_.connection());
+  }
+
+  // What the server lost of the window, again.
+  void Repaint(const Area& area) {
+    if (const xcb_window_t window = Window()) {
+      Copy(Source(), window, area);
+      xcb_flush(x11_.connection());
+    }
+  }
+
+ private:
+  void Rebuild(int w, int h) override {
+    Unmirror();
+    retained_.SetSize(w, h);
+    presented_ = 0;
+  }
+
+  void Blit(const BlitRect& r, const Surface& src, RasterOp op) override {
+    Unmirror();
+    BitBlt(retained_, r.x, r.y, r.w, r.h, src, r.sx, r.sy, op);
+  }
+
+  void Mirror(const Surface& src, const AreaSet& parts) override {
+    const xcb_window_t window = Window();
+    if (window == 0) {
+      Unmirror();
+      BitBlt(retained_, 0, 0, Width(), Height(), src, 0, 0, RasterOp::SrcCopy);
+      return;
+    }
+    const auto& source = static_cast<const X11Drawable&>(src);
+    // The parts are where the image differs from the source; the window shows
+    // the image unless the retained pixmap has had writes it has not shown.
+    const bool windowShowsImage =
+        shown_ || (presented_ != 0 && presented_ == retained_.Changes().Generation());
+    if (shown_ != &source) {
+      Unmirror();
+      shown_ = &source;
+    }
+    if (windowShowsImage) {
+      for (const Area& area : parts) {
+        Copy(source.Source(), window, area);
+      }
+    } else {
+      Copy(source.Source(), window, {0, 0, Width(), Height()});
+    }
+    shown_->Watch(this);
+  }
+
+  void BeforeWrite(const Surface&) override { Unmirror(); }
+
+  // The image keeps its own pixels again: the retained pixmap takes what the
+  // buffer shows, and the window already shows it.
+  void Unmirror() {
+    if (!shown_) {
+      return;
+    }
+    const X11Drawable* shown = std::exchange(shown_, nullptr);
+    shown->Unwatch(this);
+    BitBlt(retained_, 0, 0, Width(), Height(), *shown, 0, 0, RasterOp::SrcCopy);
+    presented_ = retained_.Changes().Generation();
+  }
+
+  xcb_window_t Window() const {
+    return window_.testAttribute(Qt::WA_WState_Created) ? static_cast<xcb_window_t>(window_.winId())
+                                                        : 0;
+  }
+
+  void Copy(xcb_drawable_t from, xcb_window_t window, const Area& area) {
+    const Area part = ClipToImage(area);
+    if (part.w <= 0 || part.h <= 0) {
+      return;
+    }
+    xcb_copy_area(x11_.connection(), from, window, x11_.Gc(RasterOp::SrcCopy), Signed16(part.x),
+                  Signed16(part.y), Signed16(part.x), Signed16(part.y), Clamp16(part.w),
+                  Clamp16(part.h));
+  }
+
+  Area ClipToImage(const Area& a) const {
+    const int left = std::max(a.x, 0), top = std::max(a.y, 0);
+    const int right = std::min(a.x + a.w, Width()), bottom = std::min(a.y + a.h, Height());
+    return {left, top, right - left, bottom - top};
+  }
+
+  const X11Platform& x11_;
+  const QWidget& window_;
+  X11Surface retained_;
+  // The buffer whose pixels the image has, unchanged since, or none when the
+  // retained pixmap has them.
+  const X11Drawable* shown_ = nullptr;
+  std::uint64_t presented_ = 0;  // the retained pixmap's generation the window shows
+};
+
+class X11VisibleSurface final : public VisibleSurface {
+ public:
+  X11VisibleSurface(const X11Platform& platform, QWidget* parent, int w, int h,
+                    const QImage* picture)
+      : VisibleSurface(parent), image_(platform, *this, w, h, picture) {
+    setAttribute(Qt::WA_NativeWindow);
+    setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(w, h);
+  }
+
+  Surface& Image() override { return image_; }
+  void Refresh() override { image_.Present(); }
+  void FrameBegins() override { image_.FrameBegins(); }
+  QPaintEngine* paintEngine() const override { return nullptr; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    const QRect r = event->rect();
+    image_.Repaint({r.x(), r.y(), r.width(), r.height()});
+  }
+
+ private:
+  X11TankImage image_;
+};
+
+}  // namespace
+
+VisibleSurface* CreateX11VisibleSurface(const X11Platform& platform, QWidget* parent, int w, int h,
+                                        const QImage* picture) {
+  return new X11VisibleSurface(platform, parent, w, h, picture);
+}
+
+}  // namespace finbowl
