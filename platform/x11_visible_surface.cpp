@@ -1,19 +1,11 @@
 #include "platform/x11_visible_surface.h"
 
 #include <QPaintEvent>
-#include <algorithm>
 
 #include "platform/x11_surface.h"
 
 namespace finbowl {
 namespace {
-
-std::uint16_t Clamp16(int v) {
-  return static_cast<std::uint16_t>(std::clamp(v, 0, 0xFFFF));
-}
-std::int16_t Signed16(int v) {
-  return static_cast<std::int16_t>(std::clamp(v, -32768, 32767));
-}
 
 // The visible tank's image. Each frame is copied onto it whole from the buffer
 // it was composed in, and those copies go straight to the window: a pixmap of
@@ -30,11 +22,7 @@ class X11TankImage final : public X11Drawable, private WriteWatch {
         x11_(platform),
         window_(window),
         retained_(platform, w, h, picture) {}
-  ~X11TankImage() override {
-    if (shown_) {
-      shown_->Unwatch(this);
-    }
-  }
+  ~X11TankImage() override { Forget(); }
 
   int Width() const override { return retained_.Width(); }
   int Height() const override { return retained_.Height(); }
@@ -60,7 +48,7 @@ class X11TankImage final : public X11Drawable, private WriteWatch {
                          !changed.overflowed();
       if (known) {
         for (const Area& area : changed) {
-          Copy(retained_.Source(), window, {area.x, area.y, area.w, area.h});
+          Copy(retained_.Source(), window, area);
         }
       } else {
         Copy(retained_.Source(), window, {0, 0, Width(), Height()});
@@ -80,7 +68,7 @@ class X11TankImage final : public X11Drawable, private WriteWatch {
 
  private:
   void Rebuild(int w, int h) override {
-    Unmirror();
+    Forget();
     retained_.SetSize(w, h);
     presented_ = 0;
   }
@@ -93,7 +81,7 @@ class X11TankImage final : public X11Drawable, private WriteWatch {
   void Mirror(const Surface& src, const AreaSet& parts) override {
     const xcb_window_t window = Window();
     if (window == 0) {
-      Unmirror();
+      Forget();
       BitBlt(retained_, 0, 0, Width(), Height(), src, 0, 0, RasterOp::SrcCopy);
       return;
     }
@@ -103,7 +91,7 @@ class X11TankImage final : public X11Drawable, private WriteWatch {
     const bool windowShowsImage =
         shown_ || (presented_ != 0 && presented_ == retained_.Changes().Generation());
     if (shown_ != &source) {
-      Unmirror();
+      Forget();
       shown_ = &source;
     }
     if (windowShowsImage) {
@@ -130,25 +118,30 @@ class X11TankImage final : public X11Drawable, private WriteWatch {
     presented_ = retained_.Changes().Generation();
   }
 
+  // Drops the buffer without taking its pixels, for when the image is about to
+  // be overwritten whole. The retained pixmap's own record of what it holds
+  // stays true, so later copies onto it remain exact.
+  void Forget() {
+    if (shown_) {
+      std::exchange(shown_, nullptr)->Unwatch(this);
+    }
+  }
+
   xcb_window_t Window() const {
     return window_.testAttribute(Qt::WA_WState_Created) ? static_cast<xcb_window_t>(window_.winId())
                                                         : 0;
   }
 
   void Copy(xcb_drawable_t from, xcb_window_t window, const Area& area) {
-    const Area part = ClipToImage(area);
-    if (part.w <= 0 || part.h <= 0) {
+    const BlitRect part = ClipBlit(Width(), Height(), area.x, area.y, area.w, area.h, Width(),
+                                   Height(), area.x, area.y);
+    if (part.empty()) {
       return;
     }
-    xcb_copy_area(x11_.connection(), from, window, x11_.Gc(RasterOp::SrcCopy), Signed16(part.x),
-                  Signed16(part.y), Signed16(part.x), Signed16(part.y), Clamp16(part.w),
-                  Clamp16(part.h));
-  }
-
-  Area ClipToImage(const Area& a) const {
-    const int left = std::max(a.x, 0), top = std::max(a.y, 0);
-    const int right = std::min(a.x + a.w, Width()), bottom = std::min(a.y + a.h, Height());
-    return {left, top, right - left, bottom - top};
+    xcb_copy_area(x11_.connection(), from, window, x11_.Gc(RasterOp::SrcCopy),
+                  static_cast<std::int16_t>(part.sx), static_cast<std::int16_t>(part.sy),
+                  static_cast<std::int16_t>(part.x), static_cast<std::int16_t>(part.y),
+                  static_cast<std::uint16_t>(part.w), static_cast<std::uint16_t>(part.h));
   }
 
   const X11Platform& x11_;
