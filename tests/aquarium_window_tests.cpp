@@ -83,7 +83,11 @@ class AquariumWindowTest : public ::testing::Test {
     if (!WaitFor([&] { return (window = session->FindWindow("Finbowl")).has_value(); })) {
       return std::nullopt;
     }
-    const QRect client = session->ClientGeometry(*window);
+    // Until the window manager has placed it, the window may still move.
+    QRect client;
+    if (!WaitFor([&] { return session->IsFramedAndCentred(*window, &client); })) {
+      return std::nullopt;
+    }
     return QRect(client.x(), client.bottom() + 1 - 450, 640, 450);
   }
 

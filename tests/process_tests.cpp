@@ -59,15 +59,9 @@ TEST_F(ProcessTest, WindowShowsTheTankBelowTheMenuBarCentredOnTheScreen) {
   ASSERT_TRUE(window);
 
   // Centred once the window manager has framed it.
-  const QSize screen = session->ScreenSize();
-  QRect client, frame;
-  const bool centred = WaitFor([&] {
-    client = session->ClientGeometry(*window);
-    frame = client.marginsAdded(session->FrameExtents(*window));
-    return !session->FrameExtents(*window).isNull() &&
-           frame.topLeft() ==
-               QPoint((screen.width() - frame.width()) / 2, (screen.height() - frame.height()) / 2);
-  });
+  QRect client;
+  const bool centred = WaitFor([&] { return session->IsFramedAndCentred(*window, &client); });
+  const QRect frame = client.marginsAdded(session->FrameExtents(*window));
   EXPECT_TRUE(centred) << "frame at " << frame.x() << "," << frame.y() << " size " << frame.width()
                        << "x" << frame.height();
 

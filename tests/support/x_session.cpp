@@ -296,6 +296,15 @@ QMargins XSession::FrameExtents(xcb_window_t window) {
           static_cast<int>(e[3])};
 }
 
+bool XSession::IsFramedAndCentred(xcb_window_t window, QRect* client) {
+  *client = ClientGeometry(window);
+  const QMargins extents = FrameExtents(window);
+  const QRect frame = client->marginsAdded(extents);
+  const QSize screen = ScreenSize();
+  return !extents.isNull() && frame.topLeft() == QPoint((screen.width() - frame.width()) / 2,
+                                                        (screen.height() - frame.height()) / 2);
+}
+
 QImage XSession::Grab(const QRect& rect) {
   auto reply = Own(xcb_get_image_reply(
       connection_,

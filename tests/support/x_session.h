@@ -67,6 +67,10 @@ class XSession {
   QRect ClientGeometry(xcb_window_t window);
   // The frame the window manager put around the window, as left, top, right and bottom.
   QMargins FrameExtents(xcb_window_t window);
+  // Whether the window manager has framed the window and its frame stands in
+  // the middle of the screen, where a program asks for it; `client` is then
+  // the client window's rectangle. Until then the window may still move.
+  bool IsFramedAndCentred(xcb_window_t window, QRect* client);
   // What the screen shows inside `rect`.
   QImage Grab(const QRect& rect);
 
