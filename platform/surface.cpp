@@ -1,6 +1,8 @@
 #include "platform/surface.h"
 
+#include <algorithm>
 #include <atomic>
+#include <climits>
 
 namespace finbowl {
 namespace {
@@ -14,6 +16,11 @@ bool IsWholeCopy(const Surface& dst, const BlitRect& r, const Surface& src, Rast
   return op == RasterOp::SrcCopy && &src != &dst && r.x == 0 && r.y == 0 && r.sx == 0 &&
          r.sy == 0 && r.w == dst.Width() && r.h == dst.Height() && src.Width() == dst.Width() &&
          src.Height() == dst.Height();
+}
+
+int SaturatingAdd(int a, int b) {
+  return static_cast<int>(std::clamp(static_cast<long long>(a) + b, static_cast<long long>(INT_MIN),
+                                     static_cast<long long>(INT_MAX)));
 }
 
 }  // namespace
@@ -30,6 +37,14 @@ void Surface::Mirror(const Surface& src, const AreaSet& parts) {
   for (const Area& area : parts) {
     Blit({area.x, area.y, area.x, area.y, area.w, area.h}, src, RasterOp::SrcCopy);
   }
+}
+
+void Surface::BlitSprite(const BlitRect& colour, const Surface& src, int maskDx, int maskDy) {
+  BlitRect mask = colour;
+  mask.sx += maskDx;
+  mask.sy += maskDy;
+  Blit(mask, src, RasterOp::SrcErase);
+  Blit(colour, src, RasterOp::SrcInvert);
 }
 
 void CopyWholeSurface(Surface& dst, const Surface& src) {
@@ -73,6 +88,34 @@ void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx
   dst.WillWrite();
   dst.Blit(rect, src, op);
   dst.changes_.Record({rect.x, rect.y, rect.w, rect.h});
+}
+
+void PasteSprite(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
+                 int maskDx, int maskDy) {
+  if (&dst.Platform() != &src.Platform()) {
+    return;
+  }
+  const BlitRect colour =
+      ClipBlit(dst.Width(), dst.Height(), x, y, w, h, src.Width(), src.Height(), sx, sy);
+  const int maskX = SaturatingAdd(sx, maskDx), maskY = SaturatingAdd(sy, maskDy);
+  const BlitRect mask =
+      ClipBlit(dst.Width(), dst.Height(), x, y, w, h, src.Width(), src.Height(), maskX, maskY);
+  // Onto the sheet itself, the mask's copy changes the colours the second copy
+  // reads; a mask clipped unlike its colours covers other pixels. Both are
+  // left to the two copies, one after the other.
+  const bool alike =
+      colour.x == mask.x && colour.y == mask.y && colour.w == mask.w && colour.h == mask.h;
+  if (&dst == &src || !alike) {
+    BitBlt(dst, x, y, w, h, src, maskX, maskY, RasterOp::SrcErase);
+    BitBlt(dst, x, y, w, h, src, sx, sy, RasterOp::SrcInvert);
+    return;
+  }
+  if (colour.empty()) {
+    return;
+  }
+  dst.WillWrite();
+  dst.BlitSprite(colour, src, maskDx, maskDy);
+  dst.changes_.Record({colour.x, colour.y, colour.w, colour.h});
 }
 
 }  // namespace finbowl

@@ -43,6 +43,10 @@ class Surface {
   // and screenshots, never while drawing.
   virtual QImage Read() const = 0;
 
+  // The surface's picture is a sheet of sprites whose masks lie (maskDx, maskDy)
+  // from their colours: a platform may prepare for pasting them.
+  virtual void HoldsSprites(int /*maskDx*/, int /*maskDy*/) {}
+
   // The platform that made the surface: only surfaces of one platform can be
   // combined by BitBlt.
   const DrawingPlatform& Platform() const { return platform_; }
@@ -71,10 +75,15 @@ class Surface {
   // Makes this surface the same as `src`, of the same size, by copying these
   // parts of it: the only ones in which the two can differ.
   virtual void Mirror(const Surface& src, const AreaSet& parts);
+  // Carries out, as the two copies, a sprite paste whose colours `colour`
+  // reads, already clipped, and whose mask, clipped alike, lies (maskDx,
+  // maskDy) from them in `src`.
+  virtual void BlitSprite(const BlitRect& colour, const Surface& src, int maskDx, int maskDy);
 
  private:
   friend void BitBlt(Surface&, int, int, int, int, const Surface&, int, int, RasterOp);
   friend void CopyWholeSurface(Surface&, const Surface&);
+  friend void PasteSprite(Surface&, int, int, int, int, const Surface&, int, int, int, int);
   // Carries out a copy already clipped to both surfaces.
   virtual void Blit(const BlitRect& rect, const Surface& src, RasterOp op) = 0;
 
@@ -102,6 +111,12 @@ class Surface {
 // finished frame whole, while the fish change a small part of it.
 void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
             RasterOp op);
+
+// Pastes the w x h sprite at (sx, sy) of `src` into `dst` at (x, y) through
+// its mask, which lies (maskDx, maskDy) from it in `src`: the SrcErase of the
+// mask and then the SrcInvert of the colours, each clipped as BitBlt clips.
+void PasteSprite(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
+                 int maskDx, int maskDy);
 
 // The visible tank: a widget with a retained image that all drawing goes into,
 // and a refresh that presents that image on screen at once and whole, so the

@@ -107,13 +107,15 @@ VisibleSurface* X11Platform::CreateVisibleSurface(QWidget* parent, int w, int h,
 X11Surface::X11Surface(const X11Platform& platform, int w, int h, const QImage* picture)
     : X11Drawable(platform), x11_(platform) {
   if (picture && !picture->isNull()) {
-    Upload(picture->convertToFormat(QImage::Format_RGB32));
+    picture_ = picture->convertToFormat(QImage::Format_RGB32);
+    Upload(picture_);
   }
   Build(w, h);
 }
 
 X11Surface::~X11Surface() {
   WillWrite();
+  stencil_.reset();
   if (!xcb_connection_has_error(x11_.connection())) {
     xcb_free_pixmap(x11_.connection(), pixmap_);
     if (picturePixmap_ != 0) {
@@ -172,6 +174,13 @@ void X11Surface::Build(int w, int h) {
                   static_cast<std::uint16_t>(std::min(width_, pictureSize_.width())),
                   static_cast<std::uint16_t>(std::min(height_, pictureSize_.height())));
   }
+  pristine_ = picturePixmap_ != 0;
+}
+
+void X11Surface::HoldsSprites(int maskDx, int maskDy) {
+  if (!picture_.isNull()) {
+    stencil_ = std::make_unique<X11SpriteStencil>(x11_, picture_, maskDx, maskDy);
+  }
 }
 
 void X11Surface::Blit(const BlitRect& r, const Surface& src, RasterOp op) {
@@ -180,6 +189,18 @@ void X11Surface::Blit(const BlitRect& r, const Surface& src, RasterOp op) {
                 static_cast<std::int16_t>(r.sx), static_cast<std::int16_t>(r.sy),
                 static_cast<std::int16_t>(r.x), static_cast<std::int16_t>(r.y),
                 static_cast<std::uint16_t>(r.w), static_cast<std::uint16_t>(r.h));
+  pristine_ = false;
+}
+
+void X11Surface::BlitSprite(const BlitRect& colour, const Surface& src, int maskDx, int maskDy) {
+  const auto& sheet = static_cast<const X11Drawable&>(src);
+  X11SpriteStencil* stencil = sheet.SpriteStencil();
+  if (stencil && stencil->Pastes(colour, maskDx, maskDy)) {
+    stencil->Paste(pixmap_, sheet.Source(), colour);
+    pristine_ = false;
+  } else {
+    Surface::BlitSprite(colour, src, maskDx, maskDy);
+  }
 }
 
 QImage X11Surface::Read() const {

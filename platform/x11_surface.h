@@ -3,8 +3,10 @@
 #include <xcb/xcb.h>
 
 #include <array>
+#include <memory>
 
 #include "platform/surface.h"
+#include "platform/x11_sprite_stencil.h"
 
 namespace finbowl {
 
@@ -48,6 +50,9 @@ class X11Platform final : public DrawingPlatform {
 class X11Drawable : public Surface {
  public:
   virtual xcb_drawable_t Source() const = 0;
+  // The clip that pastes this surface's sprites in one copy, while the surface
+  // still holds the picture it was made from; or none.
+  virtual X11SpriteStencil* SpriteStencil() const { return nullptr; }
 
  protected:
   using Surface::Surface;
@@ -62,16 +67,22 @@ class X11Surface final : public X11Drawable {
   int Height() const override { return height_; }
   QImage Read() const override;
   xcb_drawable_t Source() const override { return pixmap_; }
+  void HoldsSprites(int maskDx, int maskDy) override;
+  X11SpriteStencil* SpriteStencil() const override { return pristine_ ? stencil_.get() : nullptr; }
 
   xcb_pixmap_t pixmap() const { return pixmap_; }
 
  private:
   void Rebuild(int w, int h) override;
   void Blit(const BlitRect& rect, const Surface& src, RasterOp op) override;
+  void BlitSprite(const BlitRect& colour, const Surface& src, int maskDx, int maskDy) override;
   void Upload(const QImage& picture);
   void Build(int w, int h);
 
   const X11Platform& x11_;
+  QImage picture_;  // shares the pixels of the picture it was given
+  std::unique_ptr<X11SpriteStencil> stencil_;
+  bool pristine_ = false;           // nothing has been drawn since the picture was copied in
   xcb_pixmap_t picturePixmap_ = 0;  // the picture as it was given, kept on the server
   QSize pictureSize_;
   xcb_pixmap_t pixmap_ = 0;

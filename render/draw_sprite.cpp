@@ -5,25 +5,17 @@
 namespace finbowl {
 namespace {
 
-// The two raster copies of a sprite, with the corners of its colour and mask
-// cells given apart.
-void Paste(Surface& work, const Surface& src, int x, int y, int w, int h, int colourX, int colourY,
-           int maskX, int maskY) {
-  BitBlt(work, x, y, w, h, src, maskX, maskY, RasterOp::SrcErase);
-  BitBlt(work, x, y, w, h, src, colourX, colourY, RasterOp::SrcInvert);
-}
-
 // A cell of a built-in picture, cut to the part that pasting can change.
 void PasteCell(Surface& work, const Surface& src, const Area& painted, int x, int y, int sx,
                int sy) {
-  Paste(work, src, x + painted.x, y + painted.y, painted.w, painted.h, sx + painted.x, painted.y,
-        sx + painted.x, sy + painted.y);
+  PasteSprite(work, x + painted.x, y + painted.y, painted.w, painted.h, src, sx + painted.x,
+              painted.y, 0, sy);
 }
 
 }  // namespace
 
 void DrawSprite(Surface& work, const Surface& src, int x, int y, int w, int h, int sx, int sy) {
-  Paste(work, src, x, y, w, h, sx, 0, sx, sy);
+  PasteSprite(work, x, y, w, h, src, sx, 0, 0, sy);
 }
 
 void DrawFish(TankSurfaces& surfaces, const Fish& fish) {

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "render/pictures.h"
+#include "sim/fish_table.h"
 
 namespace finbowl {
 
@@ -28,8 +29,10 @@ TankSurfaces CreateTankSurfaces(DrawingPlatform& platform, QWidget* parent) {
   for (std::size_t i = 0; i < s.pat.size(); ++i) {
     s.pat[i] =
         platform.CreateSurface(pictures.pat[i].width(), pictures.pat[i].height(), &pictures.pat[i]);
+    s.pat[i]->HoldsSprites(0, kFishCell);
   }
   s.awa = platform.CreateSurface(pictures.awa.width(), pictures.awa.height(), &pictures.awa);
+  s.awa->HoldsSprites(0, kBubbleCell);
   return s;
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <random>
 
@@ -150,6 +151,41 @@ TEST_F(BitBltTest, NeverTouchesMemoryOutsideEitherSurface) {
     }
     ASSERT_EQ(dst->Read(), expected)
         << x << "," << y << " " << w << "x" << h << " from " << sx << "," << sy;
+  }
+}
+
+TEST_F(BitBltTest, SpritePastesAreTheMaskCopyAndThenTheColourCopy) {
+  // Whether the two copies clip alike or not, onto another surface or onto
+  // the sheet itself, and for offsets at the ends of int.
+  std::mt19937 generator(5);
+  std::uniform_int_distribution<int> coord(-30, 30), size(-3, 35), offset(-20, 20);
+  QImage sheet(17, 23, QImage::Format_RGB32), ground(29, 13, QImage::Format_RGB32);
+  for (QImage* image : {&sheet, &ground}) {
+    for (int y = 0; y < image->height(); ++y) {
+      for (int x = 0; x < image->width(); ++x) {
+        image->setPixel(x, y, 0xFF000000u | static_cast<QRgb>(generator() & 0xFFFFFF));
+      }
+    }
+  }
+  for (int trial = 0; trial < 1000; ++trial) {
+    const int x = coord(generator), y = coord(generator), w = size(generator), h = size(generator),
+              sx = coord(generator), sy = coord(generator);
+    const int maskDx = trial % 50 == 0 ? INT_MAX : offset(generator);
+    const int maskDy = trial % 70 == 0 ? INT_MIN : offset(generator);
+    const bool ontoItself = trial % 4 == 0;
+    auto pasted = Make(sheet), pastedGround = Make(ground);
+    auto copied = Make(sheet), copiedGround = Make(ground);
+    Surface& onto = ontoItself ? *pasted : *pastedGround;
+    Surface& model = ontoItself ? *copied : *copiedGround;
+    PasteSprite(onto, x, y, w, h, *pasted, sx, sy, maskDx, maskDy);
+    const long long maskX =
+        std::clamp<long long>(static_cast<long long>(sx) + maskDx, INT_MIN, INT_MAX);
+    const long long maskY =
+        std::clamp<long long>(static_cast<long long>(sy) + maskDy, INT_MIN, INT_MAX);
+    BitBlt(model, x, y, w, h, *copied, static_cast<int>(maskX), static_cast<int>(maskY),
+           RasterOp::SrcErase);
+    BitBlt(model, x, y, w, h, *copied, sx, sy, RasterOp::SrcInvert);
+    ASSERT_EQ(onto.Read(), model.Read()) << "trial " << trial;
   }
 }
 

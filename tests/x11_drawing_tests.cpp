@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 #include "platform/memory_surface.h"
 #include "platform/x11_surface.h"
@@ -260,6 +261,79 @@ TEST_F(X11DrawingTest, DrawingOnTheTankItselfIsKeptAndShown) {
   SwimOnBoth(3);
   EXPECT_TRUE(SameFrames());
   EXPECT_TRUE(SameImage(Screen(), memory->surfaces.suisou->Image().Read()));
+}
+
+TEST_F(X11DrawingTest, SpritePastesGiveTheSamePixelsWhateverTheSheet) {
+  // The server pastes a sprite in one copy where its mask pixels are all black
+  // or white over white; anywhere else, or once the sheet has been drawn on,
+  // it must fall back to the two raster copies. A sheet with both kinds of
+  // cells, pasted at random places, sizes and corners, edges included.
+  constexpr int kW = 48, kH = 40, kMaskDy = 20;
+  std::mt19937 generator(23);
+  const auto random = [&generator](int low, int high) {
+    return low + static_cast<int>(generator() % static_cast<unsigned>(high - low + 1));
+  };
+  QImage sheet(kW, kH, QImage::Format_RGB32);
+  for (int y = 0; y < kMaskDy; ++y) {
+    for (int x = 0; x < kW; ++x) {
+      QRgb colour = 0xFF000000u | (generator() & 0xFFFFFFu);
+      QRgb mask = generator() % 2 ? 0xFF000000u : 0xFFFFFFFFu;
+      if (x < 32 && mask == 0xFFFFFFFFu) {
+        colour = 0xFFFFFFFFu;  // the pure cells: clear where the mask is white
+      } else if (x >= 32 && generator() % 2) {
+        mask = 0xFF000000u | (generator() & 0xFFFFFFu);
+      }
+      sheet.setPixel(x, y, colour);
+      sheet.setPixel(x, y + kMaskDy, mask);
+    }
+  }
+  QImage ground(64, 48, QImage::Format_RGB32);
+  for (int y = 0; y < ground.height(); ++y) {
+    for (int x = 0; x < ground.width(); ++x) {
+      ground.setPixel(x, y, 0xFF000000u | (generator() & 0xFFFFFFu));
+    }
+  }
+  struct Pair {
+    std::unique_ptr<Surface> sheet, work;
+  };
+  std::array<Pair, 2> pairs;
+  for (std::size_t b = 0; b < 2; ++b) {
+    DrawingPlatform& platform = *Benches()[b]->platform;
+    pairs[b] = {platform.CreateSurface(kW, kH, &sheet),
+                platform.CreateSurface(ground.width(), ground.height(), &ground)};
+    pairs[b].sheet->HoldsSprites(0, kMaskDy);
+  }
+  // Every single column and every single row first, for the edges of the
+  // pure part; then random ones.
+  for (int sx = -1; sx <= kW; ++sx) {
+    for (Pair& pair : pairs) {
+      PasteSprite(*pair.work, sx + 8, 4, 1, kMaskDy, *pair.sheet, sx, 0, 0, kMaskDy);
+    }
+    ASSERT_TRUE(SameImage(pairs[0].work->Read(), pairs[1].work->Read())) << "column " << sx;
+  }
+  for (int sy = -1; sy <= kMaskDy; ++sy) {
+    for (Pair& pair : pairs) {
+      PasteSprite(*pair.work, 2, sy + 10, 33, 1, *pair.sheet, 0, sy, 0, kMaskDy);
+    }
+    ASSERT_TRUE(SameImage(pairs[0].work->Read(), pairs[1].work->Read())) << "row " << sy;
+  }
+  for (int step = 0; step < 400; ++step) {
+    const int x = random(-20, 70), y = random(-20, 50), w = random(1, 30), h = random(1, 24);
+    const int sx = random(-5, 47), sy = random(-5, 22);
+    const int maskDx = step % 7 == 0 ? random(-3, 3) : 0;
+    const int maskDy = step % 5 == 0 ? random(17, 22) : kMaskDy;
+    for (Pair& pair : pairs) {
+      if (step == 150) {
+        BitBlt(*pair.sheet, 10, 5, 12, 8, *pair.work, 30, 20, RasterOp::SrcInvert);
+      } else if (step == 300) {
+        pair.sheet->SetSize(kW, kH);  // the picture again, as it was given
+      }
+      PasteSprite(*pair.work, x, y, w, h, *pair.sheet, sx, sy, maskDx, maskDy);
+    }
+    ASSERT_TRUE(SameImage(pairs[0].work->Read(), pairs[1].work->Read()))
+        << "step " << step << ": " << w << "x" << h << " at " << x << "," << y << " from " << sx
+        << "," << sy << ", mask " << maskDx << "," << maskDy;
+  }
 }
 
 TEST_F(X11DrawingTest, FramesOnTheServerAllocateNothing) {
