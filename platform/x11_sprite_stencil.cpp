@@ -8,7 +8,6 @@ namespace finbowl {
 namespace {
 
 constexpr QRgb kWhite = 0xFFFFFFu;
-constexpr std::size_t kPutImageHeader = 24;
 
 }  // namespace
 
@@ -73,8 +72,7 @@ void X11SpriteStencil::Upload(const std::vector<std::uint8_t>& bits, int rowByte
   const xcb_gcontext_t put = xcb_generate_id(c);
   const std::uint32_t noExposures[] = {0};
   xcb_create_gc(c, put, bitmap, XCB_GC_GRAPHICS_EXPOSURES, noExposures);
-  const int rowsPerRequest = std::max(
-      1, static_cast<int>((x11_.MaxRequestBytes() - kPutImageHeader) / std::size_t(rowBytes)));
+  const int rowsPerRequest = x11_.PutImageRows(static_cast<std::size_t>(rowBytes));
   for (int top = 0; top < height_; top += rowsPerRequest) {
     const int count = std::min(rowsPerRequest, height_ - top);
     xcb_put_image(c, XCB_IMAGE_FORMAT_XY_PIXMAP, bitmap, put, static_cast<std::uint16_t>(width_),

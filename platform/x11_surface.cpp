@@ -12,8 +12,6 @@
 namespace finbowl {
 namespace {
 
-constexpr std::size_t kPutImageHeader = 24;
-
 // Whether pixels of `depth` are 32-bit words holding 0x00RRGGBB in the byte
 // order of this machine, so that QImage's RGB32 rows can go up as they are.
 bool ScreenTakesRgb32(const xcb_setup_t& setup, const xcb_screen_t& screen) {
@@ -83,6 +81,11 @@ X11Platform::~X11Platform() {
   xcb_flush(connection_);
 }
 
+int X11Platform::PutImageRows(std::size_t rowBytes) const {
+  constexpr std::size_t kPutImageHeader = 24;
+  return std::max(1, static_cast<int>((maxRequestBytes_ - kPutImageHeader) / rowBytes));
+}
+
 xcb_gcontext_t X11Platform::Gc(RasterOp op) const {
   switch (op) {
     case RasterOp::SrcCopy:
@@ -115,7 +118,6 @@ X11Surface::X11Surface(const X11Platform& platform, int w, int h, const QImage* 
 
 X11Surface::~X11Surface() {
   WillWrite();
-  stencil_.reset();
   if (!xcb_connection_has_error(x11_.connection())) {
     xcb_free_pixmap(x11_.connection(), pixmap_);
     if (picturePixmap_ != 0) {
@@ -138,8 +140,7 @@ void X11Surface::Upload(const QImage& picture) {
   // In as few requests as the server's request size allows; RGB32 rows are
   // exactly the server's 32-bit pixels, so they go up as they are.
   const std::size_t rowBytes = std::size_t{w} * 4;
-  const int rowsPerRequest =
-      std::max(1, static_cast<int>((x11_.MaxRequestBytes() - kPutImageHeader) / rowBytes));
+  const int rowsPerRequest = x11_.PutImageRows(rowBytes);
   std::vector<std::uint8_t> chunk;
   for (int top = 0; top < h; top += rowsPerRequest) {
     const int count = std::min(rowsPerRequest, h - top);
@@ -197,10 +198,10 @@ void X11Surface::BlitSprite(const BlitRect& colour, const Surface& src, int mask
   X11SpriteStencil* stencil = sheet.SpriteStencil();
   if (stencil && stencil->Pastes(colour, maskDx, maskDy)) {
     stencil->Paste(pixmap_, sheet.Source(), colour);
-    pristine_ = false;
   } else {
     Surface::BlitSprite(colour, src, maskDx, maskDy);
   }
+  pristine_ = false;
 }
 
 QImage X11Surface::Read() const {

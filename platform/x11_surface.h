@@ -34,6 +34,8 @@ class X11Platform final : public DrawingPlatform {
   xcb_window_t root() const { return root_; }
   // Largest request the server takes, in bytes.
   std::size_t MaxRequestBytes() const { return maxRequestBytes_; }
+  // How many image rows of `rowBytes` one PutImage request can carry.
+  int PutImageRows(std::size_t rowBytes) const;
 
  private:
   X11Platform(xcb_connection_t* connection, const xcb_screen_t& screen);
@@ -69,8 +71,6 @@ class X11Surface final : public X11Drawable {
   xcb_drawable_t Source() const override { return pixmap_; }
   void HoldsSprites(int maskDx, int maskDy) override;
   X11SpriteStencil* SpriteStencil() const override { return pristine_ ? stencil_.get() : nullptr; }
-
-  xcb_pixmap_t pixmap() const { return pixmap_; }
 
  private:
   void Rebuild(int w, int h) override;
