@@ -5,6 +5,7 @@
 #include <QMenuBar>
 
 #include "dialog/frm_set.h"
+#include "platform/resident_pages.h"
 #include "platform/window_frame.h"
 #include "render/draw_sprite.h"
 #include "render/frame_step.h"
@@ -18,6 +19,9 @@ namespace {
 
 constexpr int kFrameMilliseconds = 100;
 constexpr int kSlowTickMilliseconds = 2500;
+// Long enough for the window manager to frame a new window and for the first
+// frames to be shown, so what they touch is already back in place.
+constexpr int kSettleMilliseconds = 1500;
 
 }  // namespace
 
@@ -44,6 +48,9 @@ Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& rando
 
   // Each surface that holds a picture has it from the start.
   surfaces_ = CreateTankSurfaces(*platform_, client_);
+
+  pageRelease_.setSingleShot(true);
+  connect(&pageRelease_, &QTimer::timeout, [] { ReleaseReadOnlyPages(); });
 
   // Precise timers: Qt's default coarse ones may fire 5% early or late.
   Timer1.setTimerType(Qt::PreciseTimer);
@@ -87,11 +94,16 @@ void Form1::Timer2_Timer() {
   SlowTick(fishTable_, settings_, random_);
 }
 
+void Form1::ReleasePagesOnceSettled() {
+  pageRelease_.start(kSettleMilliseconds);
+}
+
 void Form1::mnuSetSyu_Click() {
   // The dialog is gone by the time the tank is restocked.
   if (ShowSettingsDialog(settings_)) {
     StockTank();
   }
+  ReleasePagesOnceSettled();
 }
 
 void SetUpWindow(Form1& form) {

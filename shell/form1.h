@@ -32,6 +32,9 @@ class Form1 final : public QMainWindow {
 
   // Stocks the tank from the settings and draws the fish into work.
   void StockTank();
+  // Soon, once nothing is being set up any more, takes the pages that only
+  // setting up needed out of the process's page tables (ReleaseReadOnlyPages).
+  void ReleasePagesOnceSettled();
 
   QMenu* mnuSet = nullptr;
   QAction* mnuSetSyu = nullptr;
@@ -58,6 +61,8 @@ class Form1 final : public QMainWindow {
   std::unique_ptr<DrawingPlatform> platform_;  // outlives the surfaces below
   QWidget* client_ = nullptr;
   TankSurfaces surfaces_;
+  // Gives back what start-up, or the dialog, left mapped, once things settle.
+  QTimer pageRelease_;
 };
 
 // Fits the client area to the 640 x 450 tank, centres the window on the screen,
