@@ -11,6 +11,7 @@ namespace finbowl {
 class MemoryPlatform final : public DrawingPlatform {
  public:
   const char* Name() const override { return "memory"; }
+  bool PresentsThroughToolkit() const override { return true; }
   std::unique_ptr<Surface> CreateSurface(int w, int h, const QImage* picture) override;
   VisibleSurface* CreateVisibleSurface(QWidget* parent, int w, int h,
                                        const QImage* picture) override;

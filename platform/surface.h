@@ -140,6 +140,9 @@ class DrawingPlatform {
  public:
   virtual ~DrawingPlatform() = default;
   virtual const char* Name() const = 0;
+  // Whether presenting the visible tank paints through the toolkit, rather
+  // than only sending the platform's own requests.
+  virtual bool PresentsThroughToolkit() const = 0;
   // `picture` may be null for a surface that only serves as a buffer.
   virtual std::unique_ptr<Surface> CreateSurface(int w, int h, const QImage* picture) = 0;
   // The widget belongs to `parent`, as Qt children do.

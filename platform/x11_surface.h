@@ -23,6 +23,7 @@ class X11Platform final : public DrawingPlatform {
   ~X11Platform() override;
 
   const char* Name() const override { return "x11"; }
+  bool PresentsThroughToolkit() const override { return false; }
   std::unique_ptr<Surface> CreateSurface(int w, int h, const QImage* picture) override;
   VisibleSurface* CreateVisibleSurface(QWidget* parent, int w, int h,
                                        const QImage* picture) override;

@@ -33,7 +33,14 @@ Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& rando
       settingsPath_(std::move(settingsPath)),
       clientWidth_([this] { return ClientWidth(); }),
       clientHeight_([this] { return ClientHeight(); }),
-      platform_(CreateDrawingPlatform()) {
+      platform_(CreateDrawingPlatform()),
+      // A frame sent straight to the X server can run inside the event loop's
+      // wait; one painted through the toolkit must be dispatched. The slow
+      // tick only changes the fish table.
+      Timer1(platform_->PresentsThroughToolkit() ? PeriodicTimer::Dispatch::ThroughEventLoop
+                                                 : PeriodicTimer::Dispatch::InWait,
+             [this] { Timer1_Timer(); }),
+      Timer2(PeriodicTimer::Dispatch::InWait, [this] { Timer2_Timer(); }) {
   setWindowTitle(QStringLiteral("Finbowl"));
   // The window has a fixed size, so maximising it would only add a border.
   setWindowFlag(Qt::WindowMaximizeButtonHint, false);
@@ -52,13 +59,8 @@ Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& rando
   pageRelease_.setSingleShot(true);
   connect(&pageRelease_, &QTimer::timeout, [] { ReleaseReadOnlyPages(); });
 
-  // Precise timers: Qt's default coarse ones may fire 5% early or late.
-  Timer1.setTimerType(Qt::PreciseTimer);
-  Timer2.setTimerType(Qt::PreciseTimer);
-  connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-  connect(&Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
-  Timer1.start(kFrameMilliseconds);
-  Timer2.start(kSlowTickMilliseconds);
+  Timer1.Start(kFrameMilliseconds);
+  Timer2.Start(kSlowTickMilliseconds);
 }
 
 Form1::~Form1() = default;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/periodic_timer.h"
 #include "render/tank_surfaces.h"
 #include "shell/settings_file.h"
 #include "sim/fish_table.h"
@@ -38,8 +39,6 @@ class Form1 final : public QMainWindow {
 
   QMenu* mnuSet = nullptr;
   QAction* mnuSetSyu = nullptr;
-  QTimer Timer1;  // the frame, every 100 ms
-  QTimer Timer2;  // the slow behaviour tick, every 2500 ms
 
  protected:
   // The unload: the settings go back to the file, and the close always goes on.
@@ -63,6 +62,12 @@ class Form1 final : public QMainWindow {
   TankSurfaces surfaces_;
   // Gives back what start-up, or the dialog, left mapped, once things settle.
   QTimer pageRelease_;
+
+ public:
+  // Made after the platform, whose way of presenting decides how the frame
+  // may tick, and gone before the surfaces they draw on.
+  PeriodicTimer Timer1;  // the frame, every 100 ms
+  PeriodicTimer Timer2;  // the slow behaviour tick, every 2500 ms
 };
 
 // Fits the client area to the 640 x 450 tank, centres the window on the screen,

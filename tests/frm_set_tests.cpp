@@ -524,8 +524,7 @@ TEST_F(FrmSetInForm1, MenuItemOpensTheDialogAndTheTimersKeepTicking) {
   settings = {0, {0, 0, 0, 0, 0, 0}};
   Form1 form(settings, fishTable, random, dir.File("SET"));
   SetUpWindow(form);
-  int ticks = 0;
-  QObject::connect(&form.Timer1, &QTimer::timeout, [&] { ++ticks; });
+  const auto ticks = [&form] { return static_cast<int>(form.Timer1.Ticks()); };
 
   enum {
     kWaitDialog,
@@ -547,14 +546,14 @@ TEST_F(FrmSetInForm1, MenuItemOpensTheDialogAndTheTimersKeepTicking) {
         if ((dialog = qobject_cast<frm_Set*>(top))) {
           ownerless = dialog->parentWidget() == nullptr && dialog->isWindow();
           modal = dialog->isModal();
-          ticksAtDialog = ticks;
+          ticksAtDialog = ticks();
           dialog->HScroll1->setValue(4);
           stage = kTickInDialog;
         }
         break;
       case kTickInDialog:
-        if (ticks >= ticksAtDialog + 3) {
-          ticksInDialog = ticks - ticksAtDialog;
+        if (ticks() >= ticksAtDialog + 3) {
+          ticksInDialog = ticks() - ticksAtDialog;
           // Past the stored one goldfish: the real box opens, and its own
           // loop runs until the driver closes it.
           QTimer::singleShot(0, dialog, [d = dialog] { d->Scr[0]->setValue(2); });
@@ -567,13 +566,13 @@ TEST_F(FrmSetInForm1, MenuItemOpensTheDialogAndTheTimersKeepTicking) {
           title = box->windowTitle().toStdString();
           icon = box->icon();
           buttons = static_cast<int>(box->buttons().size());
-          ticksAtBox = ticks;
+          ticksAtBox = ticks();
           stage = kTickInBox;
         }
         break;
       case kTickInBox:
-        if (ticks >= ticksAtBox + 3) {
-          ticksInBox = ticks - ticksAtBox;
+        if (ticks() >= ticksAtBox + 3) {
+          ticksInBox = ticks() - ticksAtBox;
           if (auto* box = qobject_cast<QMessageBox*>(top)) {
             box->button(QMessageBox::Ok)->click();
           }
