@@ -1,6 +1,7 @@
 #include "platform/periodic_timer.h"
 
 #include <glib.h>
+#include <pthread.h>
 #include <time.h>
 
 #include <QAbstractEventDispatcher>
@@ -42,6 +43,7 @@ struct WaitTicks {
     if (timers.empty()) {
       previous = g_main_context_get_poll_func(g_main_context_default());
       g_main_context_set_poll_func(g_main_context_default(), &Poll);
+      owner = pthread_self();
     }
     timers.push_back(timer);
   }
@@ -61,6 +63,11 @@ struct WaitTicks {
   // and runs the ticks that fall due meanwhile without returning to GLib.
   static gint Poll(GPollFD* fds, guint count, gint timeoutMs) {
     const GPollFunc wait = previous;
+    // Should another thread ever wait in the default context, it waits plainly:
+    // ticks belong to the user-interface thread.
+    if (!pthread_equal(pthread_self(), owner)) {
+      return wait(fds, count, timeoutMs);
+    }
     const std::int64_t loopDue =
         timeoutMs < 0 ? kNever : NowNs() + std::int64_t{timeoutMs} * kNsPerMs;
     for (;;) {
@@ -111,6 +118,7 @@ struct WaitTicks {
   static inline std::vector<PeriodicTimer*> timers;
   static inline GPollFunc previous = nullptr;
   static inline bool ticking = false;
+  static inline pthread_t owner{};
 };
 
 PeriodicTimer::PeriodicTimer(Dispatch dispatch, std::function<void()> tick)
