@@ -22,14 +22,16 @@ struct Area {
 };
 
 // Where a surface has been written, as a numbered list of rectangles that
-// remembers the latest few hundred writes. A copy of one whole surface onto
+// remembers the latest few dozen writes. A copy of one whole surface onto
 // another that was a copy of it before needs to move only what either of the
 // two has had written since; the log tells which parts those are, or that it
 // no longer knows.
 class ChangeLog {
  public:
-  // Enough for the writes of a few frames: a frame writes about fifty.
-  static constexpr std::size_t kRemembered = 256;
+  // Enough for the writes of two frames: one writes at most about twenty-five
+  // (the parts the last frame changed, five fish and five bubbles of two
+  // cells). The log is read on every frame, so it is kept to a page or less.
+  static constexpr std::size_t kRemembered = 64;
 
   std::uint64_t Generation() const { return generation_; }
 
@@ -71,7 +73,9 @@ class ChangeLog {
 // areas and says so.
 class AreaSet {
  public:
-  static constexpr std::size_t kCapacity = 128;
+  // A frame's changes merge into a dozen or so; the set lives on the stack of
+  // every whole-surface copy, so it is kept small.
+  static constexpr std::size_t kCapacity = 32;
 
   bool Add(const Area& area) {
     if (area.w <= 0 || area.h <= 0) {

@@ -55,6 +55,7 @@ X11SpriteStencil::X11SpriteStencil(const X11Platform& platform, const QImage& pi
   for (std::size_t y = 0; y < mixed_.size(); ++y) {
     mixedRowsAbove_[y + 1] = mixedRowsAbove_[y] + (mixed_[y].first <= mixed_[y].last ? 1 : 0);
   }
+  anyMixed_ = mixedRowsAbove_.back() > 0;
   Upload(bits, rowBytes);
 }
 
@@ -97,6 +98,9 @@ bool X11SpriteStencil::Pastes(const BlitRect& colour, int maskDx, int maskDy) co
       !inside(colour.sx, colour.sy, colour.w, colour.h) ||
       !inside(colour.sx + maskDx, colour.sy + maskDy, colour.w, colour.h)) {
     return false;
+  }
+  if (!anyMixed_) {
+    return true;
   }
   const auto top = static_cast<std::size_t>(colour.sy);
   const auto bottom = static_cast<std::size_t>(colour.sy + colour.h);

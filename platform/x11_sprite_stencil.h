@@ -47,6 +47,7 @@ class X11SpriteStencil {
   int maskDx_ = 0, maskDy_ = 0;
   std::vector<MixedSpan> mixed_;     // one per row of the picture
   std::vector<int> mixedRowsAbove_;  // rows with mixed pixels above each row
+  bool anyMixed_ = false;            // so pure sheets never read the two above
   xcb_gcontext_t gc_ = 0;            // GXcopy through the clip, 0 when there is none
   int originX_ = 0, originY_ = 0;
 };

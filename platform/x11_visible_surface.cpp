@@ -128,8 +128,10 @@ class X11TankImage final : public X11Drawable, private WriteWatch {
   }
 
   xcb_window_t Window() const {
-    return window_.testAttribute(Qt::WA_WState_Created) ? static_cast<xcb_window_t>(window_.winId())
-                                                        : 0;
+    // The id as it is, without winId()'s trip into the toolkit on every frame.
+    return window_.testAttribute(Qt::WA_WState_Created)
+               ? static_cast<xcb_window_t>(window_.internalWinId())
+               : 0;
   }
 
   void Copy(xcb_drawable_t from, xcb_window_t window, const Area& area) {
