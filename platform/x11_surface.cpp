@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 namespace finbowl {
 namespace {
@@ -137,21 +136,21 @@ void X11Surface::Upload(const QImage& picture) {
   const auto h = static_cast<std::uint16_t>(picture.height());
   picturePixmap_ = xcb_generate_id(c);
   xcb_create_pixmap(c, x11_.depth(), picturePixmap_, x11_.root(), w, h);
-  // In as few requests as the server's request size allows; RGB32 rows are
-  // exactly the server's 32-bit pixels, so they go up as they are.
+  // RGB32 rows are exactly the server's 32-bit pixels and lie one after the
+  // other, so they go up straight from the picture, in as few requests as the
+  // server takes: a copy of the whole picture would first cost a page fault
+  // for every page of it, which start-up feels.
   const std::size_t rowBytes = std::size_t{w} * 4;
-  const int rowsPerRequest = x11_.PutImageRows(rowBytes);
-  std::vector<std::uint8_t> chunk;
+  const int rowsPerRequest = static_cast<std::size_t>(picture.bytesPerLine()) == rowBytes
+                                 ? x11_.PutImageRows(rowBytes)
+                                 : 1;
   for (int top = 0; top < h; top += rowsPerRequest) {
     const int count = std::min(rowsPerRequest, h - top);
-    chunk.resize(rowBytes * static_cast<std::size_t>(count));
-    for (int r = 0; r < count; ++r) {
-      std::memcpy(chunk.data() + rowBytes * static_cast<std::size_t>(r),
-                  picture.constScanLine(top + r), rowBytes);
-    }
     xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, picturePixmap_, x11_.Gc(RasterOp::SrcCopy), w,
                   static_cast<std::uint16_t>(count), 0, static_cast<std::int16_t>(top), 0,
-                  x11_.depth(), static_cast<std::uint32_t>(chunk.size()), chunk.data());
+                  x11_.depth(),
+                  static_cast<std::uint32_t>(rowBytes * static_cast<std::size_t>(count)),
+                  picture.constScanLine(top));
   }
   pictureSize_ = QSize(w, h);
 }
