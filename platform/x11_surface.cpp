@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace finbowl {
 namespace {
@@ -110,52 +111,24 @@ X11Surface::X11Surface(const X11Platform& platform, int w, int h, const QImage* 
     : X11Drawable(platform), x11_(platform) {
   if (picture && !picture->isNull()) {
     picture_ = picture->convertToFormat(QImage::Format_RGB32);
-    Upload(picture_);
   }
-  Build(w, h);
+  Build(w, h, 0, 0, 0);
 }
 
 X11Surface::~X11Surface() {
   WillWrite();
   if (!xcb_connection_has_error(x11_.connection())) {
     xcb_free_pixmap(x11_.connection(), pixmap_);
-    if (picturePixmap_ != 0) {
-      xcb_free_pixmap(x11_.connection(), picturePixmap_);
-    }
   }
 }
 
 void X11Surface::Rebuild(int w, int h) {
-  xcb_free_pixmap(x11_.connection(), pixmap_);
-  Build(w, h);
+  const xcb_pixmap_t old = pixmap_;
+  Build(w, h, pristine_ ? old : 0, width_, height_);
+  xcb_free_pixmap(x11_.connection(), old);
 }
 
-void X11Surface::Upload(const QImage& picture) {
-  xcb_connection_t* c = x11_.connection();
-  const auto w = static_cast<std::uint16_t>(picture.width());
-  const auto h = static_cast<std::uint16_t>(picture.height());
-  picturePixmap_ = xcb_generate_id(c);
-  xcb_create_pixmap(c, x11_.depth(), picturePixmap_, x11_.root(), w, h);
-  // RGB32 rows are exactly the server's 32-bit pixels and lie one after the
-  // other, so they go up straight from the picture, in as few requests as the
-  // server takes: a copy of the whole picture would first cost a page fault
-  // for every page of it, which start-up feels.
-  const std::size_t rowBytes = std::size_t{w} * 4;
-  const int rowsPerRequest = static_cast<std::size_t>(picture.bytesPerLine()) == rowBytes
-                                 ? x11_.PutImageRows(rowBytes)
-                                 : 1;
-  for (int top = 0; top < h; top += rowsPerRequest) {
-    const int count = std::min(rowsPerRequest, h - top);
-    xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, picturePixmap_, x11_.Gc(RasterOp::SrcCopy), w,
-                  static_cast<std::uint16_t>(count), 0, static_cast<std::int16_t>(top), 0,
-                  x11_.depth(),
-                  static_cast<std::uint32_t>(rowBytes * static_cast<std::size_t>(count)),
-                  picture.constScanLine(top));
-  }
-  pictureSize_ = QSize(w, h);
-}
-
-void X11Surface::Build(int w, int h) {
+void X11Surface::Build(int w, int h, xcb_pixmap_t pristine, int pristineW, int pristineH) {
   xcb_connection_t* c = x11_.connection();
   width_ = std::clamp(w, 0, 0x7FFF);
   height_ = std::clamp(h, 0, 0x7FFF);
@@ -165,16 +138,59 @@ void X11Surface::Build(int w, int h) {
   const auto ph = static_cast<std::uint16_t>(std::max(height_, 1));
   pixmap_ = xcb_generate_id(c);
   xcb_create_pixmap(c, x11_.depth(), pixmap_, x11_.root(), pw, ph);
-  const xcb_rectangle_t all = {0, 0, pw, ph};
-  xcb_poly_fill_rectangle(c, pixmap_, x11_.FillGc(), 1, &all);
-  // The picture stays on the server, so a new size copies it there instead of
-  // sending it again.
-  if (picturePixmap_ != 0) {
-    xcb_copy_area(c, picturePixmap_, pixmap_, x11_.Gc(RasterOp::SrcCopy), 0, 0, 0, 0,
-                  static_cast<std::uint16_t>(std::min(width_, pictureSize_.width())),
-                  static_cast<std::uint16_t>(std::min(height_, pictureSize_.height())));
+  // The picture shows at the corner, cut to the surface; black is left around
+  // it only where it does not reach.
+  const int shownW = std::min(width_, picture_.width());
+  const int shownH = std::min(height_, picture_.height());
+  if (shownW < pw || shownH < ph) {
+    const xcb_rectangle_t all = {0, 0, pw, ph};
+    xcb_poly_fill_rectangle(c, pixmap_, x11_.FillGc(), 1, &all);
   }
-  pristine_ = picturePixmap_ != 0;
+  pristine_ = !picture_.isNull();
+  if (!pristine_ || shownW == 0 || shownH == 0) {
+    return;
+  }
+  // The last pixmap, untouched since it took the picture, already holds what
+  // shows: the server copies it rather than the picture going up again. The
+  // picture is never kept on the server apart from the surface.
+  if (pristine != 0 && pristineW >= shownW && pristineH >= shownH) {
+    xcb_copy_area(c, pristine, pixmap_, x11_.Gc(RasterOp::SrcCopy), 0, 0, 0, 0,
+                  static_cast<std::uint16_t>(shownW), static_cast<std::uint16_t>(shownH));
+  } else {
+    Upload(shownW, shownH);
+  }
+}
+
+void X11Surface::Upload(int w, int h) {
+  xcb_connection_t* c = x11_.connection();
+  // RGB32 rows are exactly the server's 32-bit pixels. Rows of the whole width
+  // lie one after the other and go up straight from the picture, in as few
+  // requests as the server takes (a copy of a whole picture would first cost
+  // a page fault for every page of it, which start-up feels); narrower ones
+  // go up through a small buffer.
+  const std::size_t rowBytes = static_cast<std::size_t>(w) * 4;
+  const bool contiguous = static_cast<std::size_t>(picture_.bytesPerLine()) == rowBytes;
+  constexpr std::size_t kBufferBytes = 64 * 1024;
+  const int rowsPerRequest =
+      std::min(x11_.PutImageRows(rowBytes),
+               contiguous ? h : std::max(1, static_cast<int>(kBufferBytes / rowBytes)));
+  std::vector<std::uint8_t> buffer;
+  for (int top = 0; top < h; top += rowsPerRequest) {
+    const int count = std::min(rowsPerRequest, h - top);
+    const std::uint8_t* rows = picture_.constScanLine(top);
+    if (!contiguous) {
+      buffer.resize(rowBytes * static_cast<std::size_t>(count));
+      for (int r = 0; r < count; ++r) {
+        std::memcpy(buffer.data() + rowBytes * static_cast<std::size_t>(r),
+                    picture_.constScanLine(top + r), rowBytes);
+      }
+      rows = buffer.data();
+    }
+    xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap_, x11_.Gc(RasterOp::SrcCopy),
+                  static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(count), 0,
+                  static_cast<std::int16_t>(top), 0, x11_.depth(),
+                  static_cast<std::uint32_t>(rowBytes * static_cast<std::size_t>(count)), rows);
+  }
 }
 
 void X11Surface::HoldsSprites(int maskDx, int maskDy) {

@@ -77,15 +77,17 @@ class X11Surface final : public X11Drawable {
   void Rebuild(int w, int h) override;
   void Blit(const BlitRect& rect, const Surface& src, RasterOp op) override;
   void BlitSprite(const BlitRect& colour, const Surface& src, int maskDx, int maskDy) override;
-  void Upload(const QImage& picture);
-  void Build(int w, int h);
+  // Makes the pixmap for w x h with the picture at its corner. `pristine`, if
+  // not 0, is the last pixmap (pristineW x pristineH), still holding nothing
+  // but the picture.
+  void Build(int w, int h, xcb_pixmap_t pristine, int pristineW, int pristineH);
+  // Sends the top-left w x h of the picture into the pixmap.
+  void Upload(int w, int h);
 
   const X11Platform& x11_;
   QImage picture_;  // shares the pixels of the picture it was given
   std::unique_ptr<X11SpriteStencil> stencil_;
-  bool pristine_ = false;           // nothing has been drawn since the picture was copied in
-  xcb_pixmap_t picturePixmap_ = 0;  // the picture as it was given, kept on the server
-  QSize pictureSize_;
+  bool pristine_ = false;  // nothing has been drawn since the picture was copied in
   xcb_pixmap_t pixmap_ = 0;
   int width_ = 0;
   int height_ = 0;

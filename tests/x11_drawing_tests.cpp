@@ -128,6 +128,34 @@ TEST_F(X11DrawingTest, PicturesArriveOnTheServerExactly) {
   EXPECT_TRUE(SameImage(s.awa->Read(), m.awa->Read()));
 }
 
+// A new size shows the picture again, cut to it and black beyond. The server
+// takes what shows from the last pixmap while nothing has been drawn on it,
+// and sends the picture again otherwise, in whole rows or through a buffer.
+TEST_F(X11DrawingTest, ResizingShowsThePictureAsInMemory) {
+  std::mt19937 generator(5);
+  QImage picture(37, 23, QImage::Format_RGB32);
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) {
+      picture.setPixel(x, y, 0xFF000000u | (generator() & 0xFFFFFFu));
+    }
+  }
+  std::array<std::unique_ptr<Surface>, 2> surfaces = {
+      server->platform->CreateSurface(37, 23, &picture),
+      memory->platform->CreateSurface(37, 23, &picture)};
+  const std::array<QSize, 9> sizes = {QSize(30, 20), QSize(20, 10), QSize(37, 23),
+                                      QSize(50, 30), QSize(12, 40), QSize(0, 5),
+                                      QSize(37, 23), QSize(36, 22), QSize(40, 23)};
+  for (std::size_t step = 0; step < sizes.size(); ++step) {
+    for (auto& surface : surfaces) {
+      surface->SetSize(sizes[step].width(), sizes[step].height());
+      if (step == 6) {  // drawn on: the next size needs the picture again
+        BitBlt(*surface, 3, 4, 9, 7, *surface, 0, 0, RasterOp::SrcInvert);
+      }
+    }
+    ASSERT_TRUE(SameImage(surfaces[0]->Read(), surfaces[1]->Read())) << "size " << step;
+  }
+}
+
 TEST_F(X11DrawingTest, EdgeScenesGiveTheSamePixels) {
   // Fish columns: x, y, dir, frameX, sheet, rising. Rising fish hold still, and
   // fish that swim get 0 px steps, so every scene is drawn where it is set.
