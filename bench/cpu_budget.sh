@@ -38,6 +38,7 @@ trap 'stop_all; rm -rf "$work"' EXIT
 
 cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%d", s }'; }
 peak_rss_mb() { awk '/VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
+rss_mb() { awk '/VmRSS/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 
 # start_x NAME SCREEN: an Xvfb of that size; sets DISPLAY and xvfb_NAME.
 start_x() {
@@ -89,7 +90,7 @@ for round in $(seq $((2 * rounds))); do
   for s in "${subjects[@]}"; do
     xv="xvfb_$s"
     line+=" $s $(( $(cpu_ns "${program[$s]}") - p0[$s] )) $(( $(cpu_ns "${!xv}") - x0[$s] ))"
-    line+=" $(peak_rss_mb "${program[$s]}")"
+    line+=" $(peak_rss_mb "${program[$s]}") $(rss_mb "${program[$s]}")"
   done
   echo "$line" >>"$work/rounds"
   stop_all
@@ -103,11 +104,12 @@ awk -v s="$seconds" '
   }
   {
     mine = ""; ref = -1
-    for (f = 2; f <= NF; f += 4) {
+    for (f = 2; f <= NF; f += 5) {
       name = $f; k = ++count[name]
       prog[name, k] = pct($(f + 1)); srv[name, k] = pct($(f + 2))
       all[name, k] = prog[name, k] + srv[name, k]
       if ($(f + 3) > rss[name]) rss[name] = $(f + 3)
+      if ($(f + 4) > settled[name]) settled[name] = $(f + 4)
       if (name == "xfishtank") ref = all[name, k]; else { mine = name; mk = k }
     }
     if (ref > 0 && mine != "") ratio[mine, ++ratios[mine]] = all[mine, mk] / ref
@@ -118,8 +120,8 @@ awk -v s="$seconds" '
       name = order[o]; n = count[name]; if (!n) continue
       for (i = 1; i <= n; i++) { a[i] = prog[name, i]; b[i] = srv[name, i]; c[i] = all[name, i] }
       label = name == "xfishtank" ? "xfishtank (reference)" : "finbowl (" name ")"
-      printf "%-22s program %6.3f%%  X server %6.3f%%  together %6.3f%%  peak RSS %s MB\n",
-             label, median(a, n), median(b, n), median(c, n), rss[name]
+      printf "%-22s program %6.3f%%  X server %6.3f%%  together %6.3f%%  RSS peak %s MB, settled %s MB\n",
+             label, median(a, n), median(b, n), median(c, n), rss[name], settled[name]
     }
     for (o = 1; o <= 2; o++) {
       name = order[o]; n = ratios[name]; if (!n) continue
@@ -130,7 +132,9 @@ awk -v s="$seconds" '
   }' "$work/rounds"
 
 echo
-echo "Start-up, fork to the window on the screen (no window manager):"
+echo "Start-up, fork to the window on the screen (no window manager), medians of 15:"
 start_x startup 1024x768x24
-(cd "$work" && XDG_RUNTIME_DIR=$work "$release/bench/finbowl_startup_time" "$DISPLAY" \
-  "$release/finbowl" 15) | tail -n 1
+for subject in finbowl bench/finbowl_bare_window; do
+  printf '%-28s %s\n' "$(basename "$subject"):" "$(cd "$work" && XDG_RUNTIME_DIR=$work \
+    "$release/bench/finbowl_startup_time" "$DISPLAY" "$release/$subject" 15 | tail -n 1)"
+done
