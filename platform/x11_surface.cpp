@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 namespace finbowl {
 namespace {
@@ -110,7 +109,7 @@ VisibleSurface* X11Platform::CreateVisibleSurface(QWidget* parent, int w, int h,
 X11Surface::X11Surface(const X11Platform& platform, int w, int h, const QImage* picture)
     : X11Drawable(platform), x11_(platform) {
   if (picture && !picture->isNull()) {
-    picture_ = picture->convertToFormat(QImage::Format_RGB32);
+    picture_ = *picture;
   }
   Build(w, h, 0, 0, 0);
 }
@@ -163,39 +162,34 @@ void X11Surface::Build(int w, int h, xcb_pixmap_t pristine, int pristineW, int p
 
 void X11Surface::Upload(int w, int h) {
   xcb_connection_t* c = x11_.connection();
-  // RGB32 rows are exactly the server's 32-bit pixels. Rows of the whole width
-  // lie one after the other and go up straight from the picture, in as few
-  // requests as the server takes (a copy of a whole picture would first cost
-  // a page fault for every page of it, which start-up feels); narrower ones
-  // go up through a small buffer.
+  // RGB32 rows of the whole width are exactly the server's 32-bit pixels, one
+  // after the other, and go up straight from the picture in as few requests
+  // as the server takes. Any other picture goes up a band at a time, made
+  // into such rows on the way: a 32-bit copy of a whole picture would first
+  // cost a page fault for every page of it, which start-up feels.
   const std::size_t rowBytes = static_cast<std::size_t>(w) * 4;
-  const bool contiguous = static_cast<std::size_t>(picture_.bytesPerLine()) == rowBytes;
-  constexpr std::size_t kBufferBytes = 64 * 1024;
+  const bool asItIs = picture_.format() == QImage::Format_RGB32 &&
+                      static_cast<std::size_t>(picture_.bytesPerLine()) == rowBytes;
+  constexpr std::size_t kBandBytes = 64 * 1024;
   const int rowsPerRequest =
       std::min(x11_.PutImageRows(rowBytes),
-               contiguous ? h : std::max(1, static_cast<int>(kBufferBytes / rowBytes)));
-  std::vector<std::uint8_t> buffer;
+               asItIs ? h : std::max(1, static_cast<int>(kBandBytes / rowBytes)));
   for (int top = 0; top < h; top += rowsPerRequest) {
     const int count = std::min(rowsPerRequest, h - top);
-    const std::uint8_t* rows = picture_.constScanLine(top);
-    if (!contiguous) {
-      buffer.resize(rowBytes * static_cast<std::size_t>(count));
-      for (int r = 0; r < count; ++r) {
-        std::memcpy(buffer.data() + rowBytes * static_cast<std::size_t>(r),
-                    picture_.constScanLine(top + r), rowBytes);
-      }
-      rows = buffer.data();
-    }
+    const QImage band =
+        asItIs ? QImage() : picture_.copy(0, top, w, count).convertToFormat(QImage::Format_RGB32);
     xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap_, x11_.Gc(RasterOp::SrcCopy),
                   static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(count), 0,
                   static_cast<std::int16_t>(top), 0, x11_.depth(),
-                  static_cast<std::uint32_t>(rowBytes * static_cast<std::size_t>(count)), rows);
+                  static_cast<std::uint32_t>(rowBytes * static_cast<std::size_t>(count)),
+                  asItIs ? picture_.constScanLine(top) : band.constBits());
   }
 }
 
 void X11Surface::HoldsSprites(int maskDx, int maskDy) {
   if (!picture_.isNull()) {
-    stencil_ = std::make_unique<X11SpriteStencil>(x11_, picture_, maskDx, maskDy);
+    stencil_ = std::make_unique<X11SpriteStencil>(
+        x11_, picture_.convertToFormat(QImage::Format_RGB32), maskDx, maskDy);
   }
 }
 

@@ -85,7 +85,7 @@ class X11Surface final : public X11Drawable {
   void Upload(int w, int h);
 
   const X11Platform& x11_;
-  QImage picture_;  // shares the pixels of the picture it was given
+  QImage picture_;  // the picture it was given, sharing its pixels
   std::unique_ptr<X11SpriteStencil> stencil_;
   bool pristine_ = false;  // nothing has been drawn since the picture was copied in
   xcb_pixmap_t pixmap_ = 0;

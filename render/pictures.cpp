@@ -15,7 +15,7 @@ QImage Load(const char* name, int w, int h) {
   }
   // The pixels are taken as they are: no colour management, whatever the file says.
   image.setColorSpace(QColorSpace());
-  return image.convertToFormat(QImage::Format_RGB32);
+  return image;
 }
 
 }  // namespace

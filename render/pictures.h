@@ -13,8 +13,10 @@ inline constexpr int kSheetWidth = 225;
 inline constexpr int kSheetHeight = 150;
 inline constexpr int kBubblePictureSize = 60;
 
-// The pictures everything on screen is copied from, built into the program.
-// All are Format_RGB32 with exact pure white and pure black.
+// The pictures everything on screen is copied from, built into the program,
+// with exact pure white and pure black. Each is kept as it is stored, a byte
+// a pixel indexing the shared palette (Format_Indexed8): a quarter of the
+// memory of 32-bit pixels, which a surface makes of what it shows.
 struct Pictures {
   QImage tank;                // 650 x 450; only the left 640 columns are ever shown
   std::array<QImage, 4> pat;  // sprite sheets, indexed by a fish's sheet

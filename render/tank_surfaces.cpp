@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "render/pictures.h"
+#include "render/sprite_bounds.h"
 #include "sim/fish_table.h"
 
 namespace finbowl {
@@ -33,6 +34,8 @@ TankSurfaces CreateTankSurfaces(DrawingPlatform& platform, QWidget* parent) {
   }
   s.awa = platform.CreateSurface(pictures.awa.width(), pictures.awa.height(), &pictures.awa);
   s.awa->HoldsSprites(0, kBubbleCell);
+  // Worked out now, with the pictures at hand, rather than in the first frame.
+  LoadSpriteBounds();
   return s;
 }
 

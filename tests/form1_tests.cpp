@@ -38,7 +38,8 @@ TEST_F(Form1Test, WindowHasItsCaptionMenuAndTimers) {
   EXPECT_EQ(form.Timer2.Interval(), 2500);
   EXPECT_TRUE(form.Timer2.RunsInWait());
   // Until the window is set up, suisou holds the whole tank picture.
-  EXPECT_EQ(form.Surfaces().suisou->Image().Read(), LoadPictures().tank);
+  EXPECT_EQ(form.Surfaces().suisou->Image().Read(),
+            LoadPictures().tank.convertToFormat(QImage::Format_RGB32));
 }
 
 TEST_F(Form1Test, SetUpWindowFitsTheClientAreaBelowTheMenuBar) {
@@ -70,7 +71,7 @@ TEST_F(Form1Test, SetUpWindowFitsTheClientAreaBelowTheMenuBar) {
   // last ten columns.
   const QImage back = s.back->Read();
   EXPECT_EQ(back, s.suisou->Image().Read());
-  EXPECT_EQ(back, LoadPictures().tank.copy(0, 0, 640, 450));
+  EXPECT_EQ(back, LoadPictures().tank.copy(0, 0, 640, 450).convertToFormat(QImage::Format_RGB32));
 }
 
 TEST_F(Form1Test, SetUpWindowCentresTheWindowOnTheScreen) {

@@ -37,7 +37,11 @@ class FrameStepTest : public ::testing::Test {
     return surfaces.suisou->Image().Read();
   }
 
-  static QImage BareTank() { return LoadPictures().tank.copy(0, 0, kTankWidth, kTankHeight); }
+  static QImage BareTank() {
+    return LoadPictures()
+        .tank.copy(0, 0, kTankWidth, kTankHeight)
+        .convertToFormat(QImage::Format_RGB32);
+  }
   static void PasteFish(QImage& frame, const Fish& f) {
     PasteCell(frame, LoadPictures().pat[static_cast<std::size_t>(f.sheet)], f.x, f.y, 75, 75,
               f.frameX, 75);
