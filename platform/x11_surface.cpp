@@ -122,8 +122,18 @@ X11Surface::~X11Surface() {
 }
 
 void X11Surface::Rebuild(int w, int h) {
+  // A surface that still holds nothing but its picture keeps its pixmap for
+  // any size that fits in it: every copy is clipped to the surface's size, so
+  // what lies beyond is never reached, and it is still the picture (or black)
+  // should the surface grow again. Start-up cuts the tank this way.
+  const int width = std::clamp(w, 0, 0x7FFF), height = std::clamp(h, 0, 0x7FFF);
+  if (pristine_ && std::max(width, 1) <= pixmapWidth_ && std::max(height, 1) <= pixmapHeight_) {
+    width_ = width;
+    height_ = height;
+    return;
+  }
   const xcb_pixmap_t old = pixmap_;
-  Build(w, h, pristine_ ? old : 0, width_, height_);
+  Build(w, h, pristine_ ? old : 0, pixmapWidth_, pixmapHeight_);
   xcb_free_pixmap(x11_.connection(), old);
 }
 
@@ -137,6 +147,8 @@ void X11Surface::Build(int w, int h, xcb_pixmap_t pristine, int pristineW, int p
   const auto ph = static_cast<std::uint16_t>(std::max(height_, 1));
   pixmap_ = xcb_generate_id(c);
   xcb_create_pixmap(c, x11_.depth(), pixmap_, x11_.root(), pw, ph);
+  pixmapWidth_ = pw;
+  pixmapHeight_ = ph;
   // The picture shows at the corner, cut to the surface; black is left around
   // it only where it does not reach.
   const int shownW = std::min(width_, picture_.width());

@@ -89,6 +89,7 @@ class X11Surface final : public X11Drawable {
   std::unique_ptr<X11SpriteStencil> stencil_;
   bool pristine_ = false;  // nothing has been drawn since the picture was copied in
   xcb_pixmap_t pixmap_ = 0;
+  int pixmapWidth_ = 0, pixmapHeight_ = 0;  // at least the surface's size
   int width_ = 0;
   int height_ = 0;
 };
