@@ -9,6 +9,7 @@
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
+#include <array>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -27,21 +28,37 @@ void RunLoopFor(int milliseconds) {
   loop.exec();
 }
 
-TEST(PeriodicTimer, TicksAreNeverEarlyNorMoreThanOneAnIntervalEitherWay) {
-  for (const Dispatch dispatch : {Dispatch::InWait, Dispatch::ThroughEventLoop}) {
-    SCOPED_TRACE(dispatch == Dispatch::InWait ? "in the wait" : "through the event loop");
-    QElapsedTimer clock;
-    std::vector<qint64> at;
-    PeriodicTimer timer(dispatch, [&] { at.push_back(clock.nsecsElapsed()); });
-    // Qt waits in GLib here, as on the desktop.
-    EXPECT_EQ(timer.RunsInWait(), dispatch == Dispatch::InWait);
+// A timer of each kind that notes when, from its start, each tick came.
+struct TimedTicks {
+  explicit TimedTicks(Dispatch dispatch)
+      : timer(dispatch, [this] { at.push_back(clock.nsecsElapsed()); }) {}
+  void Start(int milliseconds) {
     clock.start();
-    timer.Start(20);
-    EXPECT_TRUE(timer.IsActive());
-    EXPECT_EQ(timer.Interval(), 20);
+    timer.Start(milliseconds);
+  }
+  QElapsedTimer clock;
+  std::vector<qint64> at;
+  PeriodicTimer timer;
+};
+
+constexpr std::array<Dispatch, 2> kDispatches = {Dispatch::InWait, Dispatch::ThroughEventLoop};
+const char* Named(Dispatch dispatch) {
+  return dispatch == Dispatch::InWait ? "in the wait" : "through the event loop";
+}
+
+TEST(PeriodicTimer, TicksAreNeverEarlyNorMoreThanOneAnIntervalEitherWay) {
+  for (const Dispatch dispatch : kDispatches) {
+    SCOPED_TRACE(Named(dispatch));
+    TimedTicks ticks(dispatch);
+    const std::vector<qint64>& at = ticks.at;
+    // Qt waits in GLib here, as on the desktop.
+    EXPECT_EQ(ticks.timer.RunsInWait(), dispatch == Dispatch::InWait);
+    ticks.Start(20);
+    EXPECT_TRUE(ticks.timer.IsActive());
+    EXPECT_EQ(ticks.timer.Interval(), 20);
     RunLoopFor(500);
-    timer.Stop();
-    EXPECT_EQ(timer.Ticks(), at.size());
+    ticks.timer.Stop();
+    EXPECT_EQ(ticks.timer.Ticks(), at.size());
     EXPECT_GE(at.size(), 5u);
     EXPECT_LE(at.size(), 26u);
     for (std::size_t k = 0; k < at.size(); ++k) {
@@ -89,21 +106,19 @@ TEST(PeriodicTimer, NestedLoopsKeepTicking) {
 // A thread kept busy past several intervals gets one late tick when it is
 // free again, not one for every interval it missed.
 TEST(PeriodicTimer, MissedTicksAreDroppedNotBunched) {
-  for (const Dispatch dispatch : {Dispatch::InWait, Dispatch::ThroughEventLoop}) {
-    SCOPED_TRACE(dispatch == Dispatch::InWait ? "in the wait" : "through the event loop");
-    QElapsedTimer clock;
-    std::vector<qint64> at;
-    PeriodicTimer timer(dispatch, [&] { at.push_back(clock.nsecsElapsed()); });
+  for (const Dispatch dispatch : kDispatches) {
+    SCOPED_TRACE(Named(dispatch));
+    TimedTicks ticks(dispatch);
     qint64 busyUntil = -1;
     QTimer::singleShot(50, [&] {
       QThread::msleep(150);
-      busyUntil = clock.nsecsElapsed();
+      busyUntil = ticks.clock.nsecsElapsed();
     });
-    clock.start();
-    timer.Start(20);
+    ticks.Start(20);
     RunLoopFor(400);
     ASSERT_GT(busyUntil, 0);
     int rightAfter = 0;
+    const std::vector<qint64>& at = ticks.at;
     for (const qint64 t : at) {
       rightAfter += t >= busyUntil && t < busyUntil + 1'000'000 ? 1 : 0;
     }
