@@ -2,7 +2,6 @@
 
 #include <glib.h>
 #include <pthread.h>
-#include <time.h>
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -11,16 +10,17 @@
 #include <climits>
 #include <vector>
 
+#include "sim/random_source.h"
+
 namespace finbowl {
 namespace {
 
 constexpr std::int64_t kNsPerMs = 1'000'000;
 constexpr std::int64_t kNever = INT64_MAX;
 
+// The schedule runs on the monotonic clock the fish's randomness reads too.
 std::int64_t NowNs() {
-  timespec t{};
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return std::int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec;
+  return static_cast<std::int64_t>(SteadyClockNanoseconds());
 }
 
 // Qt's GLib dispatcher waits in GLib's default context on the main thread.
