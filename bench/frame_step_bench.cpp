@@ -22,7 +22,7 @@ constexpr std::size_t kFrameBytes = std::size_t{kTankWidth} * kTankHeight * 4;
 // Five fish, each with a bubble that is in the water and drawn every frame.
 void FrameStepFiveFishFiveBubbles(benchmark::State& state) {
   auto platform = CreateDrawingPlatform();
-  TankSurfaces tank = CreateTankSurfaces(*platform, nullptr);
+  TankSurfaces tank(*platform, nullptr);
   SizeTankSurfaces(tank);
   SettingsRecord settings;
   settings.lastFish = 4;
@@ -51,7 +51,7 @@ BENCHMARK(FrameStepFiveFishFiveBubbles);
 // One fish cell pasted through its mask: two 75 x 75 raster copies.
 void DrawOneFish(benchmark::State& state) {
   auto platform = CreateDrawingPlatform();
-  TankSurfaces tank = CreateTankSurfaces(*platform, nullptr);
+  TankSurfaces tank(*platform, nullptr);
   SizeTankSurfaces(tank);
   const Fish fish{200, 200, 1, 75, 2, 0};
   for (auto _ : state) {

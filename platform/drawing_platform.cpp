@@ -1,7 +1,7 @@
 #include <QGuiApplication>
 
 #include "platform/memory_surface.h"
-#include "platform/x11_surface.h"
+#include "platform/x11/x11_drawing.h"
 
 namespace finbowl {
 
@@ -10,7 +10,7 @@ std::unique_ptr<DrawingPlatform> CreateDrawingPlatform() {
   // compare the two ways of drawing.
   const bool memoryWanted = qgetenv("FINBOWL_DRAWING") == "memory";
   if (!memoryWanted && QGuiApplication::platformName() == QLatin1String("xcb")) {
-    if (auto x11 = X11Platform::Create()) {
+    if (auto x11 = CreateX11DrawingPlatform()) {
       return x11;
     }
   }

@@ -36,14 +36,6 @@ void CombineRows(QImage& dst, const QImage& src, const BlitRect& r) {
   const qsizetype srcStride = src.bytesPerLine() / qsizetype{sizeof(QRgb)};
   QRgb* d = reinterpret_cast<QRgb*>(dst.bits()) + r.y * dstStride + r.x;
   const QRgb* s = reinterpret_cast<const QRgb*>(src.constBits()) + r.sy * srcStride + r.sx;
-  if constexpr (op == RasterOp::SrcCopy) {
-    // Whole rows of two equally wide images, as every full-frame copy is: one
-    // block, which memcpy moves faster than row by row.
-    if (w == dstStride && w == srcStride) {
-      std::memcpy(d, s, bytes * static_cast<std::size_t>(r.h));
-      return;
-    }
-  }
   for (int row = 0; row < r.h; ++row, d += dstStride, s += srcStride) {
     if constexpr (op == RasterOp::SrcCopy) {
       std::memcpy(d, s, bytes);
@@ -57,10 +49,10 @@ void CombineRows(QImage& dst, const QImage& src, const BlitRect& r) {
   }
 }
 
-// Paints the retained image. Refresh asks for a repaint, which Qt carries out
-// as soon as the frame step has returned to the event loop: the painting then
-// reads a finished frame, and the frame step itself allocates nothing (a
-// repaint on the spot costs several allocations inside Qt).
+// Paints the retained image. A refresh asks Qt to repaint the changed parts,
+// which it does once the frame step has returned to the event loop: the paint
+// then reads a finished frame, and the compositor (or X server) is handed only
+// those parts.
 class MemoryVisibleSurface final : public VisibleSurface {
  public:
   MemoryVisibleSurface(const DrawingPlatform& platform, QWidget* parent, int w, int h,
@@ -71,14 +63,33 @@ class MemoryVisibleSurface final : public VisibleSurface {
   }
 
   Surface& Image() override { return image_; }
-  void Refresh() override { update(); }
+
+  void Refresh(const AreaSet& changed) override {
+    if (!CanBeSeen()) {
+      return;
+    }
+    if (changed.CoversEverything()) {
+      update();
+      return;
+    }
+    for (const Area& area : changed) {
+      update(area.x, area.y, area.w, area.h);
+    }
+  }
 
  protected:
+  void RefreshWhole() override { update(); }
+
   void paintEvent(QPaintEvent* event) override {
+    // One draw through the clip of the parts asked for: at a fractional
+    // device-pixel ratio, separate draws of neighbouring parts could round
+    // their common edge differently.
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    const QRect area = event->rect() & QRect(QPoint(0, 0), image_.Pixels().size());
-    painter.drawImage(area.topLeft(), image_.Pixels(), area);
+    painter.setClipRegion(event->region());
+    const QImage& pixels = image_.Pixels();
+    const QRect shown = event->region().boundingRect() & pixels.rect();
+    painter.drawImage(shown, pixels, shown);
   }
 
  private:
@@ -95,7 +106,7 @@ MemorySurface::MemorySurface(const DrawingPlatform& platform, int w, int h, cons
   image_ = MakeImage(w, h, picture_);
 }
 
-void MemorySurface::Rebuild(int w, int h) {
+void MemorySurface::SetSize(int w, int h) {
   image_ = MakeImage(w, h, picture_);
 }
 

@@ -6,12 +6,12 @@
 
 namespace finbowl {
 
-// Surfaces as 32-bit images in the program's memory, drawn with our own loops.
-// Works on every Qt platform, including the headless one the tests use.
+// Surfaces as 32-bit images in the program's memory, drawn with our own loops;
+// Qt paints the visible tank. Works on every Qt platform, including Wayland
+// and the headless one the tests use.
 class MemoryPlatform final : public DrawingPlatform {
  public:
   const char* Name() const override { return "memory"; }
-  bool PresentsThroughToolkit() const override { return true; }
   std::unique_ptr<Surface> CreateSurface(int w, int h, const QImage* picture) override;
   VisibleSurface* CreateVisibleSurface(QWidget* parent, int w, int h,
                                        const QImage* picture) override;
@@ -23,13 +23,13 @@ class MemorySurface final : public Surface {
 
   int Width() const override { return image_.width(); }
   int Height() const override { return image_.height(); }
+  void SetSize(int w, int h) override;
   QImage Read() const override { return image_; }
 
-  // The pixels, Format_RGB32. The visible surface paints straight from them.
+  // The pixels, Format_RGB32. The visible tank paints straight from them.
   const QImage& Pixels() const { return image_; }
 
  private:
-  void Rebuild(int w, int h) override;
   void Blit(const BlitRect& rect, const Surface& src, RasterOp op) override;
 
   std::optional<QImage> picture_;

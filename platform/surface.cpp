@@ -1,22 +1,12 @@
 #include "platform/surface.h"
 
+#include <QEvent>
+#include <QWindow>
 #include <algorithm>
-#include <atomic>
 #include <climits>
 
 namespace finbowl {
 namespace {
-
-std::uint64_t NextSurfaceId() {
-  static std::atomic<std::uint64_t> next{1};
-  return next++;
-}
-
-bool IsWholeCopy(const Surface& dst, const BlitRect& r, const Surface& src, RasterOp op) {
-  return op == RasterOp::SrcCopy && &src != &dst && r.x == 0 && r.y == 0 && r.sx == 0 &&
-         r.sy == 0 && r.w == dst.Width() && r.h == dst.Height() && src.Width() == dst.Width() &&
-         src.Height() == dst.Height();
-}
 
 int SaturatingAdd(int a, int b) {
   return static_cast<int>(std::clamp(static_cast<long long>(a) + b, static_cast<long long>(INT_MIN),
@@ -24,20 +14,6 @@ int SaturatingAdd(int a, int b) {
 }
 
 }  // namespace
-
-Surface::Surface(const DrawingPlatform& platform) : platform_(platform), id_(NextSurfaceId()) {}
-
-void Surface::SetSize(int w, int h) {
-  WillWrite();
-  Rebuild(w, h);
-  changes_.RecordEverything();
-}
-
-void Surface::Mirror(const Surface& src, const AreaSet& parts) {
-  for (const Area& area : parts) {
-    Blit({area.x, area.y, area.x, area.y, area.w, area.h}, src, RasterOp::SrcCopy);
-  }
-}
 
 void Surface::BlitSprite(const BlitRect& colour, const Surface& src, int maskDx, int maskDy) {
   BlitRect mask = colour;
@@ -47,30 +23,6 @@ void Surface::BlitSprite(const BlitRect& colour, const Surface& src, int maskDx,
   Blit(colour, src, RasterOp::SrcInvert);
 }
 
-void CopyWholeSurface(Surface& dst, const Surface& src) {
-  AreaSet stale;
-  bool known = dst.mirror_.source == src.id_;
-  if (known) {
-    const auto add = [&stale](const Area& area) { stale.Add(area); };
-    known = src.changes_.ForEachSince(dst.mirror_.sourceGeneration, add) &&
-            dst.changes_.ForEachSince(dst.mirror_.ownGeneration, add) && !stale.overflowed() &&
-            stale.TotalPixels() < static_cast<long long>(dst.Width()) * dst.Height() / 2;
-  }
-  dst.WillWrite();
-  if (known) {
-    dst.Mirror(src, stale);
-    for (const Area& area : stale) {
-      dst.changes_.Record(area);
-    }
-  } else {
-    AreaSet all;
-    all.Add({0, 0, dst.Width(), dst.Height()});
-    dst.Mirror(src, all);
-    dst.changes_.RecordEverything();
-  }
-  dst.mirror_ = {src.id_, src.changes_.Generation(), dst.changes_.Generation()};
-}
-
 void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
             RasterOp op) {
   if (&dst.Platform() != &src.Platform()) {
@@ -78,16 +30,9 @@ void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx
   }
   const BlitRect rect =
       ClipBlit(dst.Width(), dst.Height(), x, y, w, h, src.Width(), src.Height(), sx, sy);
-  if (rect.empty()) {
-    return;
+  if (!rect.empty()) {
+    dst.Blit(rect, src, op);
   }
-  if (IsWholeCopy(dst, rect, src, op)) {
-    CopyWholeSurface(dst, src);
-    return;
-  }
-  dst.WillWrite();
-  dst.Blit(rect, src, op);
-  dst.changes_.Record({rect.x, rect.y, rect.w, rect.h});
 }
 
 void PasteSprite(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
@@ -108,14 +53,48 @@ void PasteSprite(Surface& dst, int x, int y, int w, int h, const Surface& src, i
   if (&dst == &src || !alike) {
     BitBlt(dst, x, y, w, h, src, maskX, maskY, RasterOp::SrcErase);
     BitBlt(dst, x, y, w, h, src, sx, sy, RasterOp::SrcInvert);
-    return;
+  } else if (!colour.empty()) {
+    dst.BlitSprite(colour, src, maskDx, maskDy);
   }
-  if (colour.empty()) {
-    return;
+}
+
+bool VisibleSurface::event(QEvent* event) {
+  // The top-level window exists once the tank is first shown; from then on
+  // its events say whether it can be seen.
+  if (event->type() == QEvent::Show && !watchedWindow_) {
+    if (QWindow* handle = window()->windowHandle()) {
+      watchedWindow_ = handle;
+      handle->installEventFilter(this);
+    }
   }
-  dst.WillWrite();
-  dst.BlitSprite(colour, src, maskDx, maskDy);
-  dst.changes_.Record({colour.x, colour.y, colour.w, colour.h});
+  return QWidget::event(event);
+}
+
+bool VisibleSurface::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == watchedWindow_.data() &&
+      (event->type() == QEvent::Expose || event->type() == QEvent::WindowStateChange)) {
+    // The window's own state is already the new one when its event arrives.
+    const auto* handle = static_cast<const QWindow*>(watched);
+    SetState(handle->windowStates().testFlag(Qt::WindowMinimized), !handle->isExposed(), covered_);
+  }
+  return false;
+}
+
+void VisibleSurface::SetCovered(bool covered) {
+  SetState(minimised_, unexposed_, covered);
+}
+
+void VisibleSurface::SetState(bool minimised, bool unexposed, bool covered) {
+  const bool wasSeen = CanBeSeen();
+  minimised_ = minimised;
+  unexposed_ = unexposed;
+  covered_ = covered;
+  if (!wasSeen && CanBeSeen()) {
+    if (catchUp_) {
+      catchUp_();
+    }
+    RefreshWhole();
+  }
 }
 
 }  // namespace finbowl

@@ -5,11 +5,14 @@
 namespace finbowl {
 namespace {
 
-// A cell of a built-in picture, cut to the part that pasting can change.
-void PasteCell(Surface& work, const Surface& src, const Area& painted, int x, int y, int sx,
-               int sy) {
-  PasteSprite(work, x + painted.x, y + painted.y, painted.w, painted.h, src, sx + painted.x,
-              painted.y, 0, sy);
+// A cell of a built-in picture, cut to the part that pasting can change, which
+// is noted as drawn into work.
+void PasteCell(TankSurfaces& surfaces, const Surface& src, const Area& painted, int x, int y,
+               int sx, int sy) {
+  const Area cell = {x + painted.x, y + painted.y, painted.w, painted.h};
+  PasteSprite(*surfaces.work, cell.x, cell.y, cell.w, cell.h, src, sx + painted.x, painted.y, 0,
+              sy);
+  surfaces.drawnInWork.Add(cell.ClippedTo(surfaces.work->Width(), surfaces.work->Height()));
 }
 
 }  // namespace
@@ -27,14 +30,14 @@ void DrawFish(TankSurfaces& surfaces, const Fish& fish) {
     return;
   }
   const auto sheet = static_cast<std::size_t>(fish.sheet);
-  PasteCell(*surfaces.work, *surfaces.pat[sheet],
+  PasteCell(surfaces, *surfaces.pat[sheet],
             LoadSpriteBounds().fish[sheet][static_cast<std::size_t>(column)], fish.x, fish.y,
             fish.frameX, kFishCell);
 }
 
 void DrawBubble(TankSurfaces& surfaces, const Bubble& bubble) {
   for (std::size_t k = 0; k < 2; ++k) {
-    PasteCell(*surfaces.work, *surfaces.awa, LoadSpriteBounds().bubble[k], bubble.x, bubble.y,
+    PasteCell(surfaces, *surfaces.awa, LoadSpriteBounds().bubble[k], bubble.x, bubble.y,
               kBubbleCell * static_cast<int>(k), kBubbleCell);
   }
 }

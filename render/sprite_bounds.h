@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/change_log.h"
+#include "platform/area.h"
 
 class QImage;
 

@@ -4,9 +4,9 @@
 FINBOWL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # What building needs, and what each command needs besides.
-FINBOWL_BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libbenchmark-dev libxcb1-dev libglib2.0-dev fonts-ipafont-gothic"
+FINBOWL_BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libbenchmark-dev libxcb1-dev libxcb-render0-dev fonts-ipafont-gothic"
 FINBOWL_RUN_PACKAGES="xvfb xauth openbox wmctrl imagemagick"
-FINBOWL_TEST_PACKAGES="xvfb xauth openbox wmctrl xdotool"
+FINBOWL_TEST_PACKAGES="xvfb xauth openbox wmctrl xdotool libxcb-record0-dev"
 
 finbowl_say() { printf 'finbowl: %s\n' "$*" >&2; }
 

@@ -40,7 +40,6 @@ void Main() {
   std::atexit(SaveIfNeverClosed);
   SetUpWindow(*form1);
   form1->StockTank();
-  form1->ReleasePagesOnceSettled();
 }
 
 }  // namespace finbowl

@@ -5,7 +5,6 @@
 #include <QMenuBar>
 
 #include "dialog/frm_set.h"
-#include "platform/resident_pages.h"
 #include "platform/window_frame.h"
 #include "render/draw_sprite.h"
 #include "render/frame_step.h"
@@ -19,9 +18,6 @@ namespace {
 
 constexpr int kFrameMilliseconds = 100;
 constexpr int kSlowTickMilliseconds = 2500;
-// Long enough for the window manager to frame a new window and for the first
-// frames to be shown, so what they touch is already back in place.
-constexpr int kSettleMilliseconds = 1500;
 
 }  // namespace
 
@@ -33,14 +29,7 @@ Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& rando
       settingsPath_(std::move(settingsPath)),
       clientWidth_([this] { return ClientWidth(); }),
       clientHeight_([this] { return ClientHeight(); }),
-      platform_(CreateDrawingPlatform()),
-      // A frame sent straight to the X server can run inside the event loop's
-      // wait; one painted through the toolkit must be dispatched. The slow
-      // tick only changes the fish table.
-      Timer1(platform_->PresentsThroughToolkit() ? PeriodicTimer::Dispatch::ThroughEventLoop
-                                                 : PeriodicTimer::Dispatch::InWait,
-             [this] { Timer1_Timer(); }),
-      Timer2(PeriodicTimer::Dispatch::InWait, [this] { Timer2_Timer(); }) {
+      platform_(CreateDrawingPlatform()) {
   setWindowTitle(QStringLiteral("Finbowl"));
   // The window has a fixed size, so maximising it would only add a border.
   setWindowFlag(Qt::WindowMaximizeButtonHint, false);
@@ -54,13 +43,14 @@ Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& rando
   setCentralWidget(client_);
 
   // Each surface that holds a picture has it from the start.
-  surfaces_ = CreateTankSurfaces(*platform_, client_);
+  surfaces_ = std::make_unique<TankSurfaces>(*platform_, client_);
 
-  pageRelease_.setSingleShot(true);
-  connect(&pageRelease_, &QTimer::timeout, [] { ReleaseReadOnlyPages(); });
-
-  Timer1.Start(kFrameMilliseconds);
-  Timer2.Start(kSlowTickMilliseconds);
+  // The frame keeps its beat to the millisecond; the slow tick may drift.
+  Timer1.setTimerType(Qt::PreciseTimer);
+  connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+  connect(&Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
+  Timer1.start(kFrameMilliseconds);
+  Timer2.start(kSlowTickMilliseconds);
 }
 
 Form1::~Form1() = default;
@@ -78,17 +68,21 @@ void Form1::closeEvent(QCloseEvent* event) {
 }
 
 void Form1::Timer1_Timer() {
-  FrameStep(surfaces_, fishTable_, settings_, random_, clientWidth_);
+  FrameStep(*surfaces_, fishTable_, settings_, random_, clientWidth_);
 }
 
 void Form1::StockTank() {
   finbowl::StockTank(fishTable_, settings_, random_, clientHeight_);
   // What stocking draws lands in the buffer only; the next frame starts from
   // the bare tank again, so drawing after the records are set gives the same
-  // pixels as drawing each fish as it is placed.
+  // pixels as drawing each fish as it is placed. Nothing is drawn for a tank
+  // that cannot be seen.
+  if (!surfaces_->suisou->CanBeSeen()) {
+    return;
+  }
   const int lastFish = LastLiveFish(settings_);
   for (int i = 0; i <= lastFish; ++i) {
-    DrawFish(surfaces_, fishTable_.fish[static_cast<std::size_t>(i)]);
+    DrawFish(*surfaces_, fishTable_.fish[static_cast<std::size_t>(i)]);
   }
 }
 
@@ -96,16 +90,11 @@ void Form1::Timer2_Timer() {
   SlowTick(fishTable_, settings_, random_);
 }
 
-void Form1::ReleasePagesOnceSettled() {
-  pageRelease_.start(kSettleMilliseconds);
-}
-
 void Form1::mnuSetSyu_Click() {
   // The dialog is gone by the time the tank is restocked.
   if (ShowSettingsDialog(settings_)) {
     StockTank();
   }
-  ReleasePagesOnceSettled();
 }
 
 void SetUpWindow(Form1& form) {

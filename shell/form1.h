@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "platform/periodic_timer.h"
 #include "render/tank_surfaces.h"
 #include "shell/settings_file.h"
 #include "sim/fish_table.h"
@@ -25,7 +24,7 @@ class Form1 final : public QMainWindow {
         std::string settingsPath = kSettingsFileName);
   ~Form1() override;
 
-  TankSurfaces& Surfaces() { return surfaces_; }
+  TankSurfaces& Surfaces() { return *surfaces_; }
   // The client area below the menu bar; the tank sits at its top-left corner.
   QWidget& Client() { return *client_; }
   int ClientWidth() const;
@@ -33,9 +32,6 @@ class Form1 final : public QMainWindow {
 
   // Stocks the tank from the settings and draws the fish into work.
   void StockTank();
-  // Soon, once nothing is being set up any more, takes the pages that only
-  // setting up needed out of the process's page tables (ReleaseReadOnlyPages).
-  void ReleasePagesOnceSettled();
 
   QMenu* mnuSet = nullptr;
   QAction* mnuSetSyu = nullptr;
@@ -59,15 +55,12 @@ class Form1 final : public QMainWindow {
 
   std::unique_ptr<DrawingPlatform> platform_;  // outlives the surfaces below
   QWidget* client_ = nullptr;
-  TankSurfaces surfaces_;
-  // Gives back what start-up, or the dialog, left mapped, once things settle.
-  QTimer pageRelease_;
+  std::unique_ptr<TankSurfaces> surfaces_;
 
  public:
-  // Made after the platform, whose way of presenting decides how the frame
-  // may tick, and gone before the surfaces they draw on.
-  PeriodicTimer Timer1;  // the frame, every 100 ms
-  PeriodicTimer Timer2;  // the slow behaviour tick, every 2500 ms
+  // Gone before the surfaces they draw on.
+  QTimer Timer1;  // the frame, every 100 ms
+  QTimer Timer2;  // the slow behaviour tick, every 2500 ms
 };
 
 // Fits the client area to the 640 x 450 tank, centres the window on the screen,

@@ -18,7 +18,7 @@ TEST(Allocation, FramesAndSlowTicksAllocateNothing) {
   // allocates inside Qt once the frame step has returned; the test of the
   // X11 surfaces covers a presentation that allocates nothing at all.
   MemoryPlatform platform;
-  TankSurfaces surfaces = CreateTankSurfaces(platform, nullptr);
+  TankSurfaces surfaces(platform, nullptr);
   SizeTankSurfaces(surfaces);
   SettingsRecord settings;
   settings.lastFish = 4;

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <thread>
 #include <vector>
 
 #include "render/pictures.h"
 #include "support/temp_dir.h"
+#include "support/x_requests.h"
 #include "support/x_session.h"
 
 namespace finbowl {
@@ -79,7 +81,6 @@ class AquariumWindowTest : public ::testing::Test {
     WriteBytes(dir.File("SET"), set);
     finbowl = std::make_unique<Process>(std::vector<std::string>{FinbowlExecutable()},
                                         session->Environment(), dir.path().string());
-    std::optional<xcb_window_t> window;
     if (!WaitFor([&] { return (window = session->FindWindow("Finbowl")).has_value(); })) {
       return std::nullopt;
     }
@@ -94,6 +95,7 @@ class AquariumWindowTest : public ::testing::Test {
   std::unique_ptr<XSession> session;
   TempDir dir;
   std::unique_ptr<Process> finbowl;
+  std::optional<xcb_window_t> window;
   QImage tank;
 };
 
@@ -150,6 +152,37 @@ TEST_F(AquariumWindowTest, AsManyRedAndBlackFishAsTheSettingsSay) {
   EXPECT_TRUE(apart) << "at most " << mostFish << " fish seen apart";
   EXPECT_EQ(redNow, 2);
   EXPECT_LE(mostFish, 3);
+  finbowl->Signal(SIGTERM);
+  EXPECT_EQ(finbowl->WaitForExit(), 0);
+}
+
+TEST_F(AquariumWindowTest, MinimisedItDrawsNothingAndRestoredTheFrameShowsAtOnce) {
+  const auto area = Start({4, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0});
+  ASSERT_TRUE(area);
+  DrawingRequests requests(session->display(), *window);
+  ASSERT_TRUE(WaitFor([&] { return requests.Count() > 0; })) << "no frames are drawn";
+
+  ASSERT_EQ(session->RunTool({"xdotool", "windowminimize", std::to_string(*window)}), 0);
+  ASSERT_TRUE(WaitFor([&] { return !session->IsViewable(*window); }));
+  // The program hears of it a moment later; from then on it draws nothing.
+  ASSERT_TRUE(WaitFor([&] {
+    const int before = requests.Count();
+    std::this_thread::sleep_for(500ms);
+    return requests.Count() == before;
+  }));
+  requests.Reset();
+  // Fifteen frames' time: the fish swim on, but nothing reaches the server.
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_EQ(requests.Count(), 0);
+
+  // Restored, the tank is presented whole at once, not piece by piece as the
+  // next frames come.
+  ASSERT_EQ(session->RunTool({"xdotool", "windowmap", std::to_string(*window)}), 0);
+  EXPECT_TRUE(WaitFor([&] {
+    return requests.BiggestCopyWidth() >= 640 && requests.BiggestCopyHeight() >= 450;
+  })) << "the biggest copy was "
+      << requests.BiggestCopyWidth() << " x " << requests.BiggestCopyHeight();
+  EXPECT_TRUE(WaitFor([&] { return !FindBlobs(session->Grab(*area), tank).empty(); }));
   finbowl->Signal(SIGTERM);
   EXPECT_EQ(finbowl->WaitForExit(), 0);
 }

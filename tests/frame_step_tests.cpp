@@ -24,7 +24,7 @@ constexpr Fish kRisingRed{300, 100, 1, 0, 0, 1};  // climbs 2 px, draws nothing 
 
 class FrameStepTest : public ::testing::Test {
  protected:
-  FrameStepTest() : surfaces(CreateTankSurfaces(platform, nullptr)) { SizeTankSurfaces(surfaces); }
+  FrameStepTest() : surfaces(platform, nullptr) { SizeTankSurfaces(surfaces); }
 
   // Runs one frame over `table` with the scripted values.
   QImage Frame(int lastFish, std::initializer_list<double> script) {

@@ -13,7 +13,7 @@
 #include <random>
 
 #include "platform/memory_surface.h"
-#include "platform/x11_surface.h"
+#include "platform/x11/x11_platform.h"
 #include "render/draw_sprite.h"
 #include "render/frame_step.h"
 #include "sim/slow_tick.h"
@@ -35,9 +35,9 @@ std::uint64_t FixedClock() {
 // shown, so that its visible tank is a real window on the X server; the one
 // in memory stays hidden, lest it cover the other.
 struct Bench {
-  explicit Bench(std::unique_ptr<DrawingPlatform> p) : platform(std::move(p)) {
+  explicit Bench(std::unique_ptr<DrawingPlatform> p)
+      : platform(std::move(p)), surfaces(*platform, &window) {
     window.resize(kTankWidth, kTankHeight);
-    surfaces = CreateTankSurfaces(*platform, &window);
     SizeTankSurfaces(surfaces);
     if (std::strcmp(platform->Name(), "x11") != 0) {
       return;
@@ -276,91 +276,79 @@ TEST_F(X11DrawingTest, TheTankKeepsShowingItsFrameWhileTheBufferIsDrawnOutsideAF
   EXPECT_TRUE(SameImage(Screen(), memory->surfaces.suisou->Image().Read()));
 }
 
-TEST_F(X11DrawingTest, DrawingOnTheTankItselfIsKeptAndShown) {
-  SwimOnBoth(5);
-  for (Bench* bench : Benches()) {
-    Surface& tank = bench->surfaces.suisou->Image();
-    BitBlt(tank, 500, 380, 75, 75, *bench->surfaces.pat[1], 0, 0, RasterOp::SrcInvert);
-    BitBlt(tank, 10, 10, 200, 100, tank, 300, 250, RasterOp::SrcCopy);
-    bench->surfaces.suisou->Refresh();
-  }
-  EXPECT_TRUE(SameFrames());
-  EXPECT_TRUE(SameImage(Screen(), memory->surfaces.suisou->Image().Read()));
-  SwimOnBoth(3);
-  EXPECT_TRUE(SameFrames());
-  EXPECT_TRUE(SameImage(Screen(), memory->surfaces.suisou->Image().Read()));
-}
-
 TEST_F(X11DrawingTest, SpritePastesGiveTheSamePixelsWhateverTheSheet) {
-  // The server pastes a sprite in one copy where its mask pixels are all black
-  // or white over white; anywhere else, or once the sheet has been drawn on,
-  // it must fall back to the two raster copies. A sheet with both kinds of
-  // cells, pasted at random places, sizes and corners, edges included.
+  // The server pastes a sprite in one copy when every mask pixel of its sheet
+  // is black or white over white; with any other mask pixel, or once the
+  // sheet has been drawn on, or with masks elsewhere, it must fall back to the
+  // two raster copies. A pure sheet and a mixed one, pasted at random places,
+  // sizes and corners, edges included.
   constexpr int kW = 48, kH = 40, kMaskDy = 20;
-  std::mt19937 generator(23);
-  const auto random = [&generator](int low, int high) {
-    return low + static_cast<int>(generator() % static_cast<unsigned>(high - low + 1));
-  };
-  QImage sheet(kW, kH, QImage::Format_RGB32);
-  for (int y = 0; y < kMaskDy; ++y) {
-    for (int x = 0; x < kW; ++x) {
-      QRgb colour = 0xFF000000u | (generator() & 0xFFFFFFu);
-      QRgb mask = generator() % 2 ? 0xFF000000u : 0xFFFFFFFFu;
-      if (x < 32 && mask == 0xFFFFFFFFu) {
-        colour = 0xFFFFFFFFu;  // the pure cells: clear where the mask is white
-      } else if (x >= 32 && generator() % 2) {
-        mask = 0xFF000000u | (generator() & 0xFFFFFFu);
+  for (const int mixedFrom : {kW, 32}) {
+    SCOPED_TRACE(mixedFrom == kW ? "pure sheet" : "mixed sheet");
+    std::mt19937 generator(23);
+    const auto random = [&generator](int low, int high) {
+      return low + static_cast<int>(generator() % static_cast<unsigned>(high - low + 1));
+    };
+    QImage sheet(kW, kH, QImage::Format_RGB32);
+    for (int y = 0; y < kMaskDy; ++y) {
+      for (int x = 0; x < kW; ++x) {
+        QRgb colour = 0xFF000000u | (generator() & 0xFFFFFFu);
+        QRgb mask = generator() % 2 ? 0xFF000000u : 0xFFFFFFFFu;
+        if (x < mixedFrom && mask == 0xFFFFFFFFu) {
+          colour = 0xFFFFFFFFu;  // pure: clear where the mask is white
+        } else if (x >= mixedFrom && generator() % 2) {
+          mask = 0xFF000000u | (generator() & 0xFFFFFFu);
+        }
+        sheet.setPixel(x, y, colour);
+        sheet.setPixel(x, y + kMaskDy, mask);
       }
-      sheet.setPixel(x, y, colour);
-      sheet.setPixel(x, y + kMaskDy, mask);
     }
-  }
-  QImage ground(64, 48, QImage::Format_RGB32);
-  for (int y = 0; y < ground.height(); ++y) {
-    for (int x = 0; x < ground.width(); ++x) {
-      ground.setPixel(x, y, 0xFF000000u | (generator() & 0xFFFFFFu));
-    }
-  }
-  struct Pair {
-    std::unique_ptr<Surface> sheet, work;
-  };
-  std::array<Pair, 2> pairs;
-  for (std::size_t b = 0; b < 2; ++b) {
-    DrawingPlatform& platform = *Benches()[b]->platform;
-    pairs[b] = {platform.CreateSurface(kW, kH, &sheet),
-                platform.CreateSurface(ground.width(), ground.height(), &ground)};
-    pairs[b].sheet->HoldsSprites(0, kMaskDy);
-  }
-  // Every single column and every single row first, for the edges of the
-  // pure part; then random ones.
-  for (int sx = -1; sx <= kW; ++sx) {
-    for (Pair& pair : pairs) {
-      PasteSprite(*pair.work, sx + 8, 4, 1, kMaskDy, *pair.sheet, sx, 0, 0, kMaskDy);
-    }
-    ASSERT_TRUE(SameImage(pairs[0].work->Read(), pairs[1].work->Read())) << "column " << sx;
-  }
-  for (int sy = -1; sy <= kMaskDy; ++sy) {
-    for (Pair& pair : pairs) {
-      PasteSprite(*pair.work, 2, sy + 10, 33, 1, *pair.sheet, 0, sy, 0, kMaskDy);
-    }
-    ASSERT_TRUE(SameImage(pairs[0].work->Read(), pairs[1].work->Read())) << "row " << sy;
-  }
-  for (int step = 0; step < 400; ++step) {
-    const int x = random(-20, 70), y = random(-20, 50), w = random(1, 30), h = random(1, 24);
-    const int sx = random(-5, 47), sy = random(-5, 22);
-    const int maskDx = step % 7 == 0 ? random(-3, 3) : 0;
-    const int maskDy = step % 5 == 0 ? random(17, 22) : kMaskDy;
-    for (Pair& pair : pairs) {
-      if (step == 150) {
-        BitBlt(*pair.sheet, 10, 5, 12, 8, *pair.work, 30, 20, RasterOp::SrcInvert);
-      } else if (step == 300) {
-        pair.sheet->SetSize(kW, kH);  // the picture again, as it was given
+    QImage ground(64, 48, QImage::Format_RGB32);
+    for (int y = 0; y < ground.height(); ++y) {
+      for (int x = 0; x < ground.width(); ++x) {
+        ground.setPixel(x, y, 0xFF000000u | (generator() & 0xFFFFFFu));
       }
-      PasteSprite(*pair.work, x, y, w, h, *pair.sheet, sx, sy, maskDx, maskDy);
     }
-    ASSERT_TRUE(SameImage(pairs[0].work->Read(), pairs[1].work->Read()))
-        << "step " << step << ": " << w << "x" << h << " at " << x << "," << y << " from " << sx
-        << "," << sy << ", mask " << maskDx << "," << maskDy;
+    struct Pair {
+      std::unique_ptr<Surface> sheet, work;
+    };
+    std::array<Pair, 2> pairs;
+    for (std::size_t b = 0; b < 2; ++b) {
+      DrawingPlatform& platform = *Benches()[b]->platform;
+      pairs[b] = {platform.CreateSurface(kW, kH, &sheet),
+                  platform.CreateSurface(ground.width(), ground.height(), &ground)};
+    }
+    // Every single column and every single row first, for the edges of the
+    // sheet's halves; then random ones.
+    for (int sx = -1; sx <= kW; ++sx) {
+      for (Pair& pair : pairs) {
+        PasteSprite(*pair.work, sx + 8, 4, 1, kMaskDy, *pair.sheet, sx, 0, 0, kMaskDy);
+      }
+      ASSERT_TRUE(SameImage(pairs[0].work->Read(), pairs[1].work->Read())) << "column " << sx;
+    }
+    for (int sy = -1; sy <= kMaskDy; ++sy) {
+      for (Pair& pair : pairs) {
+        PasteSprite(*pair.work, 2, sy + 10, 33, 1, *pair.sheet, 0, sy, 0, kMaskDy);
+      }
+      ASSERT_TRUE(SameImage(pairs[0].work->Read(), pairs[1].work->Read())) << "row " << sy;
+    }
+    for (int step = 0; step < 400; ++step) {
+      const int x = random(-20, 70), y = random(-20, 50), w = random(1, 30), h = random(1, 24);
+      const int sx = random(-5, 47), sy = random(-5, 22);
+      const int maskDx = step % 7 == 0 ? random(-3, 3) : 0;
+      const int maskDy = step % 5 == 0 ? random(17, 22) : kMaskDy;
+      for (Pair& pair : pairs) {
+        if (step == 150) {
+          BitBlt(*pair.sheet, 10, 5, 12, 8, *pair.work, 30, 20, RasterOp::SrcInvert);
+        } else if (step == 300) {
+          pair.sheet->SetSize(kW, kH);  // the picture again, as it was given
+        }
+        PasteSprite(*pair.work, x, y, w, h, *pair.sheet, sx, sy, maskDx, maskDy);
+      }
+      ASSERT_TRUE(SameImage(pairs[0].work->Read(), pairs[1].work->Read()))
+          << "step " << step << ": " << w << "x" << h << " at " << x << "," << y << " from " << sx
+          << "," << sy << ", mask " << maskDx << "," << maskDy;
+    }
   }
 }
 

@@ -285,6 +285,12 @@ QRect XSession::ClientGeometry(xcb_window_t window) {
   return {origin->dst_x, origin->dst_y, geometry->width, geometry->height};
 }
 
+bool XSession::IsViewable(xcb_window_t window) {
+  auto attributes = Own(xcb_get_window_attributes_reply(
+      connection_, xcb_get_window_attributes(connection_, window), nullptr));
+  return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
 QMargins XSession::FrameExtents(xcb_window_t window) {
   const std::string value = Property(connection_, window, Atom(connection_, "_NET_FRAME_EXTENTS"));
   if (value.size() != 4 * sizeof(std::uint32_t)) {

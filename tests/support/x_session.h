@@ -65,6 +65,9 @@ class XSession {
   std::optional<QRect> FindPopup();
   // The client window's rectangle on the screen, frame excluded.
   QRect ClientGeometry(xcb_window_t window);
+  // Whether the window is mapped and all its ancestors are: minimised or on
+  // another workspace, it is not.
+  bool IsViewable(xcb_window_t window);
   // The frame the window manager put around the window, as left, top, right and bottom.
   QMargins FrameExtents(xcb_window_t window);
   // Whether the window manager has framed the window and its frame stands in

@@ -1,0 +1,193 @@
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
+#include <QPaintEvent>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/x11/x11_surface.h"
+
+namespace finbowl {
+namespace {
+
+// The visible tank: a native child window on the X server that shows its
+// retained image, a pixmap. A refresh copies the changed parts of the pixmap
+// onto the window, scaled on the server with nearest neighbour where the
+// screen's device pixels are smaller than the program's. The window reports
+// when it is fully covered, and nothing is sent to it then.
+class X11Tank final : public VisibleSurface, private QAbstractNativeEventFilter {
+ public:
+  X11Tank(const X11Platform& platform, QWidget* parent, int w, int h, const QImage* picture)
+      : VisibleSurface(parent), x11_(platform), image_(platform, w, h, picture) {
+    setAttribute(Qt::WA_NativeWindow);
+    setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(w, h);
+    QCoreApplication::instance()->installNativeEventFilter(this);
+  }
+
+  ~X11Tank() override {
+    QCoreApplication::instance()->removeNativeEventFilter(this);
+    xcb_connection_t* c = x11_.connection();
+    if (!xcb_connection_has_error(c)) {
+      for (const xcb_render_picture_t picture : {source_.picture, target_.picture}) {
+        if (picture != 0) {
+          xcb_render_free_picture(c, picture);
+        }
+      }
+    }
+  }
+
+  Surface& Image() override { return image_; }
+  QPaintEngine* paintEngine() const override { return nullptr; }
+
+  void Refresh(const AreaSet& changed) override {
+    if (!CanBeSeen()) {
+      return;
+    }
+    if (changed.CoversEverything()) {
+      RefreshWhole();
+      return;
+    }
+    for (const Area& area : changed) {
+      Present(area);
+    }
+    xcb_flush(x11_.connection());
+  }
+
+ protected:
+  void RefreshWhole() override {
+    Present({0, 0, image_.Width(), image_.Height()});
+    xcb_flush(x11_.connection());
+  }
+
+  // Whatever the server lost goes back whole: exposures are rare, and their
+  // rectangles come in the toolkit's units, not the window's pixels.
+  void paintEvent(QPaintEvent*) override { RefreshWhole(); }
+
+  bool event(QEvent* event) override {
+    const bool handled = VisibleSurface::event(event);
+    if (event->type() == QEvent::Show || event->type() == QEvent::WinIdChange) {
+      WatchCovering();
+    }
+    return handled;
+  }
+
+ private:
+  // A Render picture made for one drawable.
+  struct Picture {
+    xcb_drawable_t drawable = 0;
+    xcb_render_picture_t picture = 0;
+  };
+
+  xcb_window_t Window() const {
+    // The id as it is, without winId()'s trip into the toolkit on every frame.
+    return testAttribute(Qt::WA_WState_Created) ? static_cast<xcb_window_t>(internalWinId()) : 0;
+  }
+
+  // Asks the server to say when the window is fully covered, adding to what
+  // the toolkit has asked for the same window.
+  void WatchCovering() {
+    const xcb_window_t window = Window();
+    if (window == 0 || window == watched_) {
+      return;
+    }
+    xcb_connection_t* c = x11_.connection();
+    xcb_get_window_attributes_reply_t* attributes =
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+    if (!attributes) {
+      return;
+    }
+    const std::uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_VISIBILITY_CHANGE;
+    std::free(attributes);
+    xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+    watched_ = window;
+  }
+
+  bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+    if (type != "xcb_generic_event_t") {
+      return false;
+    }
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7F) == XCB_VISIBILITY_NOTIFY) {
+      const auto* visibility = reinterpret_cast<const xcb_visibility_notify_event_t*>(event);
+      if (visibility->window == watched_ && watched_ != 0) {
+        SetCovered(visibility->state == XCB_VISIBILITY_FULLY_OBSCURED);
+      }
+    }
+    return false;
+  }
+
+  void Present(const Area& area) {
+    const xcb_window_t window = Window();
+    const Area part = area.ClippedTo(image_.Width(), image_.Height());
+    if (window == 0 || part.empty()) {
+      return;
+    }
+    xcb_connection_t* c = x11_.connection();
+    const qreal ratio = devicePixelRatioF();
+    if (ratio == 1.0) {
+      xcb_copy_area(c, image_.Pixmap(), window, x11_.Gc(RasterOp::SrcCopy),
+                    static_cast<std::int16_t>(part.x), static_cast<std::int16_t>(part.y),
+                    static_cast<std::int16_t>(part.x), static_cast<std::int16_t>(part.y),
+                    static_cast<std::uint16_t>(part.w), static_cast<std::uint16_t>(part.h));
+      return;
+    }
+    // Every window pixel the part touches, even in part, takes the image
+    // pixel under its centre.
+    PrepareScaling(window, ratio);
+    const auto left = static_cast<std::int16_t>(std::floor(part.x * ratio));
+    const auto top = static_cast<std::int16_t>(std::floor(part.y * ratio));
+    const auto right = static_cast<std::int16_t>(std::ceil((part.x + part.w) * ratio));
+    const auto bottom = static_cast<std::int16_t>(std::ceil((part.y + part.h) * ratio));
+    xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, source_.picture, XCB_RENDER_PICTURE_NONE,
+                         target_.picture, left, top, 0, 0, left, top,
+                         static_cast<std::uint16_t>(right - left),
+                         static_cast<std::uint16_t>(bottom - top));
+  }
+
+  // Render pictures of the image and the window, the image's scaled by
+  // `ratio` with nearest neighbour; made again when either drawable or the
+  // ratio changes.
+  void PrepareScaling(xcb_window_t window, qreal ratio) {
+    xcb_connection_t* c = x11_.connection();
+    const auto remake = [&](Picture& picture, xcb_drawable_t drawable) {
+      if (picture.drawable == drawable) {
+        return false;
+      }
+      if (picture.picture != 0) {
+        xcb_render_free_picture(c, picture.picture);
+      }
+      picture = {drawable, xcb_generate_id(c)};
+      xcb_render_create_picture(c, picture.picture, drawable, x11_.PictFormat(), 0, nullptr);
+      return true;
+    };
+    remake(target_, window);
+    if (remake(source_, image_.Pixmap()) || ratio != scaledBy_) {
+      const auto fixed = [](double v) {
+        return static_cast<xcb_render_fixed_t>(std::lround(v * 65536));
+      };
+      const xcb_render_transform_t transform = {
+          fixed(1 / ratio), 0, 0, 0, fixed(1 / ratio), 0, 0, 0, fixed(1)};
+      xcb_render_set_picture_transform(c, source_.picture, transform);
+      static constexpr char kNearest[] = "nearest";
+      xcb_render_set_picture_filter(c, source_.picture, sizeof kNearest - 1, kNearest, 0, nullptr);
+      scaledBy_ = ratio;
+    }
+  }
+
+  const X11Platform& x11_;
+  X11Surface image_;
+  xcb_window_t watched_ = 0;  // the window whose covering the server reports
+  Picture source_, target_;
+  qreal scaledBy_ = 0;
+};
+
+}  // namespace
+
+VisibleSurface* CreateX11Tank(const X11Platform& platform, QWidget* parent, int w, int h,
+                              const QImage* picture) {
+  return new X11Tank(platform, parent, w, h, picture);
+}
+
+}  // namespace finbowl
