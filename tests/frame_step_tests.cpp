@@ -2,11 +2,15 @@
 // each cell as C XOR (M AND NOT D) in the order the frame must stack them.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QImage>
+#include <QPaintEvent>
 
 #include "platform/memory_surface.h"
 #include "render/frame_step.h"
 #include "render/pictures.h"
+#include "render/sprite_bounds.h"
 #include "shell/form1.h"
 #include "support/paste_cell.h"
 #include "support/scripted_random.h"
@@ -163,6 +167,90 @@ TEST_F(FrameStepTest, OnlyLiveFishAreMovedAndDrawn) {
   QImage expected = BareTank();
   PasteFish(expected, table.fish[0]);
   EXPECT_TRUE(SameImage(frame, expected));
+}
+
+// The visible tank on the screen, with the parts of it that Qt is asked to
+// paint, frame by frame.
+class PresentedFrameTest : public FrameStepTest, public QObject {
+ protected:
+  PresentedFrameTest() {
+    surfaces.suisou->installEventFilter(this);
+    surfaces.suisou->show();
+    Settle([this] { return surfaces.suisou->windowHandle()->isExposed(); });
+  }
+
+  // Runs the event loop until `done` holds, or for a moment when there is
+  // nothing to wait for.
+  static void Settle(const std::function<bool()>& done = nullptr) {
+    QDeadlineTimer deadline(done ? 5000 : 100);
+    do {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    } while (!(done && done()) && !deadline.hasExpired());
+  }
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      painted += static_cast<QPaintEvent*>(event)->region();
+    }
+    return false;
+  }
+
+  // Where the fish's sprite paints in its cell.
+  static QRect Painted(const Fish& f) {
+    const Area a =
+        LoadSpriteBounds()
+            .fish[static_cast<std::size_t>(f.sheet)][static_cast<std::size_t>(f.frameX / 75)];
+    return {f.x + a.x, f.y + a.y, a.w, a.h};
+  }
+
+  QRegion painted;
+};
+
+TEST_F(PresentedFrameTest, AFramePresentsOnlyWhereItsSpritesLieAndLay) {
+  table.fish[0] = kRisingRed;
+  table.fish[1] = {100, 300, 4, 0, 3, 1};
+  Frame(1, {});
+  Settle();
+  painted = {};
+  const std::array<Fish, 2> before = {table.fish[0], table.fish[1]};
+  Frame(1, {});
+  Settle();
+  // Both rising fish climbed 2 px: their cells then and now, and nothing else.
+  QRegion expected;
+  for (std::size_t i = 0; i < 2; ++i) {
+    expected += Painted(before[i]).united(Painted(table.fish[i]));
+  }
+  EXPECT_EQ(painted, expected);
+}
+
+TEST_F(PresentedFrameTest, AMinimisedTankIsNotDrawnAndCatchesUpWhenShownAgain) {
+  table.fish[0] = kRisingRed;
+  Frame(0, {});
+  const QImage shown = surfaces.work->Read();
+  surfaces.suisou->showMinimized();
+  Settle([this] { return !surfaces.suisou->CanBeSeen(); });
+  ASSERT_FALSE(surfaces.suisou->CanBeSeen());
+  painted = {};
+
+  // The fish climbs on, unseen: nothing is drawn or painted.
+  SettingsRecord settings;
+  ScriptedRandom random({});
+  for (int frame = 0; frame < 5; ++frame) {
+    FrameStep(surfaces, table, settings, random, [] { return kTankWidth; });
+  }
+  Settle();
+  EXPECT_EQ(table.fish[0].y, kRisingRed.y - 12);
+  EXPECT_TRUE(SameImage(surfaces.work->Read(), shown));
+  EXPECT_TRUE(painted.isEmpty());
+
+  // Shown again, the tank shows where the fish is now, whole.
+  surfaces.suisou->showNormal();
+  Settle([this] { return surfaces.suisou->CanBeSeen(); });
+  Settle();
+  QImage expected = BareTank();
+  PasteFish(expected, table.fish[0]);
+  EXPECT_TRUE(SameImage(surfaces.suisou->Image().Read(), expected));
+  EXPECT_EQ(painted, QRegion(0, 0, kTankWidth, kTankHeight));
 }
 
 TEST(StockTankDrawing, StockedFishAreDrawnIntoTheBufferOnly) {

@@ -31,17 +31,14 @@ std::uint64_t FixedClock() {
   return 20261209;
 }
 
-// The tank's surfaces on one platform, inside a window. The server's is
-// shown, so that its visible tank is a real window on the X server; the one
-// in memory stays hidden, lest it cover the other.
+// The tank's surfaces on one platform, inside a window shown at `where`, apart
+// from the other's, so that each visible tank is a real window on the X server.
 struct Bench {
-  explicit Bench(std::unique_ptr<DrawingPlatform> p)
+  Bench(std::unique_ptr<DrawingPlatform> p, QPoint where)
       : platform(std::move(p)), surfaces(*platform, &window) {
     window.resize(kTankWidth, kTankHeight);
     SizeTankSurfaces(surfaces);
-    if (std::strcmp(platform->Name(), "x11") != 0) {
-      return;
-    }
+    window.move(where);
     window.show();
     QDeadlineTimer deadline(10000);
     while (!(window.windowHandle() && window.windowHandle()->isExposed()) &&
@@ -54,13 +51,26 @@ struct Bench {
   TankSurfaces surfaces;
 };
 
+// The device pixels per pixel the tests run at (QT_SCALE_FACTOR).
+int Ratio() {
+  return qEnvironmentVariableIntValue("QT_SCALE_FACTOR") > 1
+             ? qEnvironmentVariableIntValue("QT_SCALE_FACTOR")
+             : 1;
+}
+
+// What a screen shows of `image` at the tests' ratio: every pixel a k x k block.
+QImage Scaled(const QImage& image) {
+  return image.scaled(image.size() * Ratio(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
 class X11DrawingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     auto x11 = X11Platform::Create();
     ASSERT_TRUE(x11) << "the test X server should take the X11 surfaces";
-    server = std::make_unique<Bench>(std::move(x11));
-    memory = std::make_unique<Bench>(std::make_unique<MemoryPlatform>());
+    server = std::make_unique<Bench>(std::move(x11), QPoint(0, 0));
+    memory =
+        std::make_unique<Bench>(std::make_unique<MemoryPlatform>(), QPoint(0, kTankHeight + 10));
   }
 
   // One frame of `table` on both, with the same scripted values.
@@ -84,12 +94,26 @@ class X11DrawingTest : public ::testing::Test {
            << " (suisou)";
   }
 
-  // What the server's tank window shows.
-  QImage Screen() const {
+  // What a bench's window shows, once the toolkit has painted what it was
+  // asked to and the server has taken every request.
+  QImage Screen(const Bench& bench) const {
+    QCoreApplication::processEvents();
     const auto& x11 = static_cast<const X11Platform&>(*server->platform);
-    xcb_flush(x11.connection());
-    return ReadDrawable(x11, static_cast<xcb_drawable_t>(server->surfaces.suisou->winId()),
-                        kTankWidth, kTankHeight);
+    xcb_connection_t* c = x11.connection();
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    const QWidget& shown =
+        &bench == server.get() ? static_cast<const QWidget&>(*bench.surfaces.suisou) : bench.window;
+    return ReadDrawable(x11, static_cast<xcb_drawable_t>(shown.winId()), kTankWidth * Ratio(),
+                        kTankHeight * Ratio());
+  }
+  // Both windows show the frame the tank in memory holds.
+  ::testing::AssertionResult ScreensShowTheFrame() const {
+    const QImage expected = Scaled(memory->surfaces.suisou->Image().Read());
+    auto onServer = SameImage(Screen(*server), expected);
+    if (!onServer) {
+      return onServer << " (the tank drawn on the server)";
+    }
+    return SameImage(Screen(*memory), expected) << " (the tank drawn in memory)";
   }
 
   // Some frames of five swimming fish on both.
@@ -243,16 +267,16 @@ TEST_F(X11DrawingTest, TheScreenShowsEveryFinishedFrame) {
     if (frame % 10 != 9) {
       continue;
     }
-    ASSERT_TRUE(SameImage(Screen(), memory->surfaces.suisou->Image().Read())) << "frame " << frame;
+    ASSERT_TRUE(ScreensShowTheFrame()) << "frame " << frame;
   }
 }
 
 TEST_F(X11DrawingTest, TheTankKeepsShowingItsFrameWhileTheBufferIsDrawnOutsideAFrame) {
-  // Frames go straight from work to the window; restocking then draws into
-  // work between frames, and a repaint in that time must still show the frame.
+  // Restocking draws into work between frames; a repaint in that time must
+  // still show the frame.
   SwimOnBoth(12);
   const QImage frame = memory->surfaces.suisou->Image().Read();
-  ASSERT_TRUE(SameImage(Screen(), frame));
+  ASSERT_TRUE(ScreensShowTheFrame());
   const Fish newcomer{300, 200, 1, 75, 3, 0};
   for (Bench* bench : Benches()) {
     DrawFish(bench->surfaces, newcomer);
@@ -263,17 +287,56 @@ TEST_F(X11DrawingTest, TheTankKeepsShowingItsFrameWhileTheBufferIsDrawnOutsideAF
 
   // The server loses the window's pixels; the repaint brings back the frame.
   const auto& x11 = static_cast<const X11Platform&>(*server->platform);
-  const xcb_rectangle_t all = {0, 0, kTankWidth, kTankHeight};
+  const xcb_rectangle_t all = {0, 0, 0x7FFF, 0x7FFF};
   xcb_poly_fill_rectangle(x11.connection(),
                           static_cast<xcb_drawable_t>(server->surfaces.suisou->winId()),
                           x11.FillGc(), 1, &all);
   server->surfaces.suisou->repaint();
-  EXPECT_TRUE(SameImage(Screen(), frame));
+  EXPECT_TRUE(ScreensShowTheFrame());
 
-  // The next frame shows what the buffer holds again.
+  // The next frames wipe the newcomer and show the fish as they swim on.
   SwimOnBoth(3);
   EXPECT_TRUE(SameFrames());
-  EXPECT_TRUE(SameImage(Screen(), memory->surfaces.suisou->Image().Read()));
+  EXPECT_TRUE(ScreensShowTheFrame());
+}
+
+TEST_F(X11DrawingTest, ACoveredTankIsNotDrawnAndCatchesUpWhenUncovered) {
+  SwimOnBoth(3);
+  ASSERT_TRUE(ScreensShowTheFrame());
+  // Another client's window over the whole tank.
+  const auto& x11 = static_cast<const X11Platform&>(*server->platform);
+  xcb_connection_t* other = xcb_connect(qgetenv("DISPLAY").constData(), nullptr);
+  const xcb_window_t cover = xcb_generate_id(other);
+  const std::uint32_t values[] = {1};
+  xcb_create_window(other, XCB_COPY_FROM_PARENT, cover, x11.root(), 0, 0,
+                    static_cast<std::uint16_t>(kTankWidth * Ratio() + 10),
+                    static_cast<std::uint16_t>(kTankHeight * Ratio() + 10), 0,
+                    XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT,
+                    values);
+  xcb_map_window(other, cover);
+  xcb_flush(other);
+  const VisibleSurface& tank = *server->surfaces.suisou;
+  QDeadlineTimer deadline(10000);
+  while (tank.CanBeSeen() && !deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  ASSERT_FALSE(tank.CanBeSeen()) << "the server never said the tank was covered";
+
+  // The fish swim on behind the cover, but nothing is drawn for them.
+  const QImage covered = server->surfaces.work->Read();
+  SwimOnBoth(5);
+  EXPECT_TRUE(SameImage(server->surfaces.work->Read(), covered));
+
+  xcb_destroy_window(other, cover);
+  xcb_flush(other);
+  deadline.setRemainingTime(10000);
+  while (!tank.CanBeSeen() && !deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  xcb_disconnect(other);
+  ASSERT_TRUE(tank.CanBeSeen());
+  EXPECT_TRUE(SameFrames());
+  EXPECT_TRUE(ScreensShowTheFrame());
 }
 
 TEST_F(X11DrawingTest, SpritePastesGiveTheSamePixelsWhateverTheSheet) {
