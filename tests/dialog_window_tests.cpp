@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "render/pictures.h"
 #include "support/temp_dir.h"
 #include "support/x_session.h"
 
@@ -17,6 +18,7 @@ using Bytes = std::vector<std::uint8_t>;
 // Places in the dialog's client area, from its layout.
 const QPoint kRedRightArrow(57 + 31 - 4, 105 + 17 / 2);
 const QPoint kOkButton(147 + 54 / 2, 104 + 21 / 2);
+const QPoint kCancelButton(146 + 54 / 2, 142 + 21 / 2);
 const std::string kMessageTitle = "入力ｴﾗｰ";
 
 std::string Hex(xcb_window_t window) {
@@ -37,9 +39,13 @@ class DialogWindowTest : public ::testing::Test {
   // window manager has framed and the program has centred its window.
   std::unique_ptr<Process> Start(const TempDir& dir, const Bytes& stored) {
     WriteBytes(dir.File("SET"), stored);
-    auto process = std::make_unique<Process>(std::vector<std::string>{FinbowlExecutable()},
-                                             session->Environment(), dir.path().string(),
-                                             dir.File("stderr.txt"));
+    auto environment = session->Environment();
+    if (scale != 1) {
+      environment["QT_SCALE_FACTOR"] = std::to_string(scale);
+    }
+    auto process =
+        std::make_unique<Process>(std::vector<std::string>{FinbowlExecutable()}, environment,
+                                  dir.path().string(), dir.File("stderr.txt"));
     const QSize screen = session->ScreenSize();
     WaitFor([&] {
       main = session->FindWindow("Finbowl");
@@ -66,8 +72,8 @@ class DialogWindowTest : public ::testing::Test {
   // client rectangle once it is framed.
   std::optional<QRect> OpenDialog() {
     const QRect client = session->ClientGeometry(*main);
-    const int menuBar = client.height() - 450;
-    ClickAt(client.topLeft() + QPoint(15, menuBar / 2));
+    const int menuBar = client.height() - 450 * scale;
+    ClickAt(client.topLeft() + QPoint(15 * scale, menuBar / 2));
     std::optional<QRect> popup;
     if (!WaitFor([&] { return (popup = session->FindPopup()).has_value(); })) {
       return std::nullopt;
@@ -89,11 +95,80 @@ class DialogWindowTest : public ::testing::Test {
   }
 
   static XSession* session;
+  // Device pixels to a pixel, as QT_SCALE_FACTOR sets it for the program.
+  static int scale;
   std::optional<xcb_window_t> main;
   std::optional<xcb_window_t> dialog;
 };
 
 XSession* DialogWindowTest::session = nullptr;
+int DialogWindowTest::scale = 1;
+
+// The same on a screen of two device pixels to a pixel.
+class DialogWindowTest2x : public DialogWindowTest {
+ protected:
+  static void SetUpTestSuite() {
+    session = new XSession(true, 2560, 1600);
+    scale = 2;
+  }
+  static void TearDownTestSuite() {
+    DialogWindowTest::TearDownTestSuite();
+    scale = 1;
+  }
+
+  // How many of the tank's pixels, seen at one screen pixel in two each way,
+  // differ from the bare tank; -1 unless every pixel is a 2 x 2 block.
+  int PixelsOffTheBareTank() {
+    const QRect client = session->ClientGeometry(*main);
+    const QImage shot = session->Grab(QRect(client.x(), client.bottom() + 1 - 900, 1280, 900));
+    const QImage bare = LoadPictures().tank.convertToFormat(QImage::Format_RGB32);
+    int off = 0;
+    for (int y = 0; y < 450; ++y) {
+      for (int x = 0; x < 640; ++x) {
+        const QRgb p = shot.pixel(2 * x, 2 * y) & 0xFFFFFFu;
+        if (p != (shot.pixel(2 * x + 1, 2 * y) & 0xFFFFFFu) ||
+            p != (shot.pixel(2 * x, 2 * y + 1) & 0xFFFFFFu) ||
+            p != (shot.pixel(2 * x + 1, 2 * y + 1) & 0xFFFFFFu)) {
+          return -1;
+        }
+        off += p != (bare.pixel(x, y) & 0xFFFFFFu);
+      }
+    }
+    return off;
+  }
+};
+
+TEST_F(DialogWindowTest2x, TheTankFillsTheWindowAtTwiceItsSizeAndNothingStaysOfTheDialog) {
+  TempDir dir;
+  auto finbowl = Start(dir, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  ASSERT_TRUE(main) << "no main window";
+  EXPECT_EQ(session->ClientGeometry(*main).width(), 1280);
+  // One goldfish and at most its bubble differ from the bare tank: a cell of
+  // 75 x 75 and two of 30 x 30 at most.
+  constexpr int kOneFishAndItsBubble = 75 * 75 + 2 * 30 * 30;
+  int off = -1;
+  EXPECT_TRUE(WaitFor([&] {
+    off = PixelsOffTheBareTank();
+    return off > 0 && off <= kOneFishAndItsBubble;
+  })) << off
+      << " pixels off the bare tank";
+
+  const std::optional<QRect> client = OpenDialog();
+  ASSERT_TRUE(client) << "the dialog did not open";
+  EXPECT_EQ(client->size(), QSize(255, 183) * 2);
+  ClickAt(client->topLeft() + kCancelButton * 2);
+  ASSERT_TRUE(WaitFor([&] { return session->FindWindows("Finbowl").size() == 1; }))
+      << "Cancel did not close the dialog";
+  EXPECT_TRUE(WaitFor([&] {
+    off = PixelsOffTheBareTank();
+    return off > 0 && off <= kOneFishAndItsBubble;
+  })) << off
+      << " pixels off the bare tank after the dialog";
+
+  finbowl->Signal(SIGTERM);
+  EXPECT_EQ(finbowl->WaitForExit(), 0);
+  EXPECT_EQ(FinbowlLines(dir.File("stderr.txt")), "") << "the program complained";
+}
 
 TEST_F(DialogWindowTest, RedCountChosenWithTheArrowIsAppliedByOkAndWrittenOnClose) {
   TempDir dir;
