@@ -9,8 +9,6 @@
 #include <cstdint>
 #include <utility>
 
-#include "render/pictures.h"
-
 namespace finbowl {
 namespace {
 
@@ -118,7 +116,6 @@ frm_Set::frm_Set(SettingsRecord& settings, ShowMessageFn showMessage)
     : QDialog(nullptr), settings_(settings), showMessage_(std::move(showMessage)) {
   setObjectName(QStringLiteral("frm_Set"));
   setWindowTitle(QStringLiteral("Finbowl"));
-  setWindowIcon(ProgramIcon());
   // A title bar with the close box only: the size is fixed, and a dialog
   // that waits for an answer is not minimised.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -4,6 +4,7 @@
 #include <QFont>
 
 #include "platform/termination_signals.h"
+#include "render/pictures.h"
 
 namespace finbowl {
 
@@ -12,6 +13,9 @@ void SetUpApplication(QApplication& app) {
   // dialog's fixed geometry fits its captions.
   QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
   app.setQuitOnLastWindowClosed(true);
+  // Both windows show the application's icon. Built once: each new icon
+  // would leave pixmaps of its own in Qt's pixmap cache when a window shows it.
+  QApplication::setWindowIcon(ProgramIcon());
   // The visible tank may be a native window of its own; its siblings (the
   // menu bar) need not be.
   QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);

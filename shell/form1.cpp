@@ -44,7 +44,6 @@ Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& rando
   setWindowTitle(QStringLiteral("Finbowl"));
   // The window has a fixed size, so maximising it would only add a border.
   setWindowFlag(Qt::WindowMaximizeButtonHint, false);
-  setWindowIcon(ProgramIcon());
 
   mnuSet = menuBar()->addMenu(QStringLiteral("設定"));
   mnuSetSyu = mnuSet->addAction(QStringLiteral("数＆種類"));

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QMenuBar>
 #include <QScreen>
@@ -23,7 +23,9 @@ class Form1Test : public ::testing::Test {
 TEST_F(Form1Test, WindowHasItsCaptionMenuAndTimers) {
   Form1 form(settings, fishTable, random, dir.File("SET"));
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Finbowl"));
+  // The icon built once for the whole run, which the dialog shows too.
   EXPECT_FALSE(form.windowIcon().isNull());
+  EXPECT_EQ(form.windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
   ASSERT_EQ(form.menuBar()->actions().size(), 1);
   EXPECT_EQ(form.mnuSet->title(), QStringLiteral("設定"));
   ASSERT_EQ(form.mnuSet->actions().size(), 1);

@@ -327,6 +327,7 @@ TEST(FrmSet, ControlsWindowAndFocus) {
 
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Finbowl"));
   EXPECT_FALSE(dialog.windowIcon().isNull());
+  EXPECT_EQ(dialog.windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
   EXPECT_EQ(dialog.parentWidget(), nullptr);
   EXPECT_EQ(dialog.windowModality(), Qt::ApplicationModal);
   EXPECT_EQ(dialog.minimumSize(), QSize(255, 183));
