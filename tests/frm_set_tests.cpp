@@ -284,6 +284,16 @@ TEST(FrmSet, Scenarios) {
        {2, " 2", " 2", 2, "0", 0},
        {Key(Qt::Key_Tab), Key(Qt::Key_Tab), Key(Qt::Key_Right), Key(Qt::Key_Left), CloseBox()},
        {2, " 2", " 1", 1, "0", 0}, 1, false, {1, {}}},
+      // Reading the file brings lastFish into range; a record that was not
+      // still keeps the dialog within the six slots.
+      {"lastFish above the slots: the six slots are counted", {7, {0, 1, 0, 1, 1, 0}},
+       {5, " 5", " 3", 3, " 3", 3},
+       {ClickOk()},
+       {5, " 5", " 3", 3, " 3", 3}, 0, true, {4, {0, 0, 0, 1, 1, 1}}},
+      {"negative lastFish: no fish to count", {-3, {}},
+       {1, " 1", "0", 0, "0", 0},
+       {ClickOk()},
+       {1, " 1", "0", 0, "0", 0}, 0, true, {0, {1, 0, 0, 0, 0, 0}}},
   };
   // clang-format on
 
