@@ -13,6 +13,7 @@ namespace {
 
 // The records that live for the whole run.
 SettingsRecord settings;
+SettingsFile settingsFile;
 FishTable fishTable;
 ClockRandom random;
 // Deleted when the event loop ends, while Qt is still there; never by a static
@@ -24,15 +25,15 @@ Form1* form1 = nullptr;
 // settings still go to the file.
 void SaveIfNeverClosed() {
   if (form1) {
-    WriteSettings(settings);
+    WriteSettings(settings, settingsFile);
   }
 }
 
 }  // namespace
 
 void Main() {
-  ReadSettings(settings);
-  form1 = new Form1(settings, fishTable, random);
+  ReadSettings(settings, settingsFile);
+  form1 = new Form1(settings, fishTable, random, settingsFile);
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] {
     delete form1;
     form1 = nullptr;

@@ -26,11 +26,11 @@ constexpr int kSettleMilliseconds = 1500;
 }  // namespace
 
 Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& random,
-             std::string settingsPath)
+             SettingsFile& settingsFile)
     : settings_(settings),
       fishTable_(fishTable),
       random_(random),
-      settingsPath_(std::move(settingsPath)),
+      settingsFile_(settingsFile),
       clientWidth_([this] { return ClientWidth(); }),
       clientHeight_([this] { return ClientHeight(); }),
       platform_(CreateDrawingPlatform()),
@@ -72,7 +72,7 @@ int Form1::ClientHeight() const {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-  WriteSettings(settings_, settingsPath_);
+  WriteSettings(settings_, settingsFile_);
   event->accept();
 }
 
@@ -102,6 +102,7 @@ void Form1::ReleasePagesOnceSettled() {
 void Form1::mnuSetSyu_Click() {
   // The dialog is gone by the time the tank is restocked.
   if (ShowSettingsDialog(settings_)) {
+    settingsFile_.chosen = true;
     StockTank();
   }
   ReleasePagesOnceSettled();

@@ -18,10 +18,11 @@ class Form1Test : public ::testing::Test {
   FishTable fishTable;
   ClockRandom random;
   testing::TempDir dir;
+  SettingsFile settingsFile{dir.File("SET")};
 };
 
 TEST_F(Form1Test, WindowHasItsCaptionMenuAndTimers) {
-  Form1 form(settings, fishTable, random, dir.File("SET"));
+  Form1 form(settings, fishTable, random, settingsFile);
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Finbowl"));
   // The icon built once for the whole run, which the dialog shows too.
   EXPECT_FALSE(form.windowIcon().isNull());
@@ -45,7 +46,7 @@ TEST_F(Form1Test, WindowHasItsCaptionMenuAndTimers) {
 }
 
 TEST_F(Form1Test, SetUpWindowFitsTheClientAreaBelowTheMenuBar) {
-  Form1 form(settings, fishTable, random, dir.File("SET"));
+  Form1 form(settings, fishTable, random, settingsFile);
   SetUpWindow(form);
   EXPECT_TRUE(form.isVisible());
   EXPECT_EQ(form.ClientWidth(), 640);
@@ -77,7 +78,7 @@ TEST_F(Form1Test, SetUpWindowFitsTheClientAreaBelowTheMenuBar) {
 }
 
 TEST_F(Form1Test, SetUpWindowCentresTheWindowOnTheScreen) {
-  Form1 form(settings, fishTable, random, dir.File("SET"));
+  Form1 form(settings, fishTable, random, settingsFile);
   SetUpWindow(form);
   // The frame is known only once the window is shown, so the final place
   // comes a moment later.
@@ -98,7 +99,7 @@ TEST_F(Form1Test, ClosingWritesTheSettings) {
   settings.lastFish = 3;
   settings.fishKind = {0, 1, 0, 1, 1, 0};
   {
-    Form1 form(settings, fishTable, random, dir.File("SET"));
+    Form1 form(settings, fishTable, random, settingsFile);
     SetUpWindow(form);
     EXPECT_TRUE(form.close());
   }

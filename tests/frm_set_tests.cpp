@@ -526,6 +526,7 @@ class FrmSetInForm1 : public ::testing::Test {
   FishTable fishTable;
   ClockRandom random;
   testing::TempDir dir;
+  SettingsFile settingsFile{dir.File("SET")};
 };
 
 // The menu item opens the dialog modally without an owner; both the dialog
@@ -533,7 +534,7 @@ class FrmSetInForm1 : public ::testing::Test {
 // choice and the dialog is gone when the menu click returns.
 TEST_F(FrmSetInForm1, MenuItemOpensTheDialogAndTheTimersKeepTicking) {
   settings = {0, {0, 0, 0, 0, 0, 0}};
-  Form1 form(settings, fishTable, random, dir.File("SET"));
+  Form1 form(settings, fishTable, random, settingsFile);
   SetUpWindow(form);
   const auto ticks = [&form] { return static_cast<int>(form.Timer1.Ticks()); };
 
@@ -616,6 +617,8 @@ TEST_F(FrmSetInForm1, MenuItemOpensTheDialogAndTheTimersKeepTicking) {
   EXPECT_EQ(redAfterBox, 1);
   EXPECT_TRUE(dialog.isNull());
   EXPECT_EQ(settings, (SettingsRecord{3, {0, 1, 1, 1, 0, 0}}));
+  // The user chose these: the close writes them whatever the file held.
+  EXPECT_TRUE(settingsFile.chosen);
   EXPECT_TRUE(form.isVisible());
 }
 
@@ -628,7 +631,7 @@ TEST_F(FrmSetInForm1, SessionEndClosesTheDialogAndItsMessageWithoutApplying) {
     SCOPED_TRACE(withMessage ? "message box open" : "dialog open");
     const SettingsRecord stored{1, {1, 1, 0, 0, 0, 0}};
     settings = stored;
-    Form1 form(settings, fishTable, random, dir.File("SET"));
+    Form1 form(settings, fishTable, random, settingsFile);
     SetUpWindow(form);
 
     QPointer<frm_Set> dialog;
@@ -659,6 +662,7 @@ TEST_F(FrmSetInForm1, SessionEndClosesTheDialogAndItsMessageWithoutApplying) {
     EXPECT_TRUE(dialog.isNull());
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(settings, stored);
+    EXPECT_FALSE(settingsFile.chosen);
     const SettingsBytes bytes = EncodeSettings(stored);
     EXPECT_EQ(testing::ReadBytes(dir.File("SET")),
               std::vector<std::uint8_t>(bytes.begin(), bytes.end()));

@@ -2,10 +2,14 @@
 // start-up, the window as the user sees it, and every way of ending it.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <csignal>
 
 #include "render/pictures.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 #include "support/x_session.h"
 
 namespace finbowl {
@@ -24,10 +28,11 @@ class ProcessTest : public ::testing::Test {
     session = nullptr;
   }
 
-  // Starts finbowl in `dir` and waits for its window.
-  std::unique_ptr<Process> Start(const TempDir& dir) {
-    auto process = std::make_unique<Process>(std::vector<std::string>{FinbowlExecutable()},
-                                             session->Environment(), dir.path().string(),
+  // Starts finbowl in `dir`, after `prefix` (a command that runs it), and
+  // waits for its window.
+  std::unique_ptr<Process> Start(const TempDir& dir, std::vector<std::string> prefix = {}) {
+    prefix.push_back(FinbowlExecutable());
+    auto process = std::make_unique<Process>(prefix, session->Environment(), dir.path().string(),
                                              dir.File("stderr.txt"));
     WaitFor([&] { return (window = session->FindWindow("Finbowl")).has_value(); });
     return process;
@@ -116,6 +121,31 @@ TEST_F(ProcessTest, BrokenSetIsReportedInOneLineAndRepaired) {
   const std::string text(err.begin(), err.end());
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
   EXPECT_EQ(text.rfind("finbowl: ", 0), 0u) << text;
+}
+
+// A SET its owner may write but not read: the run starts with one red
+// goldfish, and the close leaves the file as it was and says why.
+TEST_F(ProcessTest, UnreadableSetIsLeftAsItWas) {
+  TempDir dir;
+  const Bytes stored = {3, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0, 0, 0};
+  WriteBytes(dir.File("SET"), stored);
+  GiveToUnprivileged(dir.path().string());
+  GiveToUnprivileged(dir.File("SET"));
+  ASSERT_EQ(::chmod(dir.File("SET").c_str(), 0222), 0);
+  // Root reads whatever it likes: run as nobody.
+  std::vector<std::string> asNobody;
+  if (::geteuid() == 0) {
+    asNobody = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+  }
+  auto finbowl = Start(dir, asNobody);
+  ASSERT_TRUE(window);
+  finbowl->Signal(SIGTERM);
+  EXPECT_EQ(finbowl->WaitForExit(), 0);
+  EXPECT_EQ(ReadBytes(dir.File("SET")), stored);
+  EXPECT_EQ(FinbowlLines(dir.File("stderr.txt")),
+            "finbowl: cannot read SET (Permission denied); starting with one red goldfish\n"
+            "finbowl: SET left unchanged: it could not be read at start, and no settings were "
+            "chosen with OK\n");
 }
 
 TEST(ProcessWithoutItsDisplay, TheDisplayGoingAwayStillSavesTheSettings) {
