@@ -6,6 +6,7 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   finbowl::SetUpApplication(app);
-  finbowl::Main();
+  finbowl::Aquarium aquarium;
+  finbowl::Main(aquarium);
   return QApplication::exec();
 }
