@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFont>
+#include <cstdlib>
+#include <string_view>
 
 #include "platform/termination_signals.h"
 #include "render/pictures.h"
@@ -20,6 +22,26 @@ void SetUpApplication(QApplication& app) {
   // menu bar) need not be.
   QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   CloseWindowsOnTerminationSignals(app);
+}
+
+bool DisplayOrPlatformNamed(int argc, char** argv) {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) {
+      return true;
+    }
+  }
+  // Qt reads its own options with one dash or two.
+  for (int i = 1; i + 1 < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (arg.starts_with("--")) {
+      arg.remove_prefix(1);
+    }
+    if (arg == "-platform" || arg == "-display") {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace finbowl

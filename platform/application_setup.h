@@ -10,4 +10,11 @@ namespace finbowl {
 // QApplication is made.
 void SetUpApplication(QApplication& app);
 
+// Whether anything names a display or a platform for Qt, asked before the
+// QApplication is made: with nothing named, Qt aborts with a core dump. A
+// display is named by DISPLAY or WAYLAND_DISPLAY, or by -display among the
+// arguments; a platform chosen with QT_QPA_PLATFORM or -platform answers for
+// itself (offscreen needs no display).
+bool DisplayOrPlatformNamed(int argc, char** argv);
+
 }  // namespace finbowl

@@ -18,6 +18,10 @@ namespace {
 using namespace testing;
 using Bytes = std::vector<std::uint8_t>;
 
+Bytes ToBytes(const std::string& text) {
+  return {text.begin(), text.end()};
+}
+
 // One X session for the whole file: starting Xvfb and openbox costs more than
 // the tests themselves.
 class ProcessTest : public ::testing::Test {
@@ -146,6 +150,47 @@ TEST_F(ProcessTest, UnreadableSetIsLeftAsItWas) {
             "finbowl: cannot read SET (Permission denied); starting with one red goldfish\n"
             "finbowl: SET left unchanged: it could not be read at start, and no settings were "
             "chosen with OK\n");
+}
+
+// With no display named, Qt would abort with a core dump; a platform chosen
+// by the user still runs, display or not.
+TEST(ProcessWithoutADisplay, SaysSoInOneLineUnlessAPlatformIsChosen) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> argv;  // finbowl's arguments after `env` and its settings
+    bool runs;
+  };
+  const std::vector<std::string> noDisplay = {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"};
+  const std::vector<Row> rows = {
+      {"nothing named", {"-u", "QT_QPA_PLATFORM", FinbowlExecutable()}, false},
+      {"an empty DISPLAY", {"-u", "QT_QPA_PLATFORM", "DISPLAY=", FinbowlExecutable()}, false},
+      {"QT_QPA_PLATFORM=offscreen", {"QT_QPA_PLATFORM=offscreen", FinbowlExecutable()}, true},
+      {"-platform offscreen",
+       {"-u", "QT_QPA_PLATFORM", FinbowlExecutable(), "-platform", "offscreen"},
+       true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempDir dir, runtime;
+    std::vector<std::string> argv = noDisplay;
+    argv.insert(argv.end(), row.argv.begin(), row.argv.end());
+    Process finbowl(argv, {{"XDG_RUNTIME_DIR", runtime.path().string()}}, dir.path().string(),
+                    dir.File("stderr.txt"));
+    if (row.runs) {
+      // SET is made once the program is up; the signal then closes it.
+      ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(dir.File("SET")); }));
+      finbowl.Signal(SIGTERM);
+      EXPECT_EQ(finbowl.WaitForExit(), 0);
+      EXPECT_EQ(ReadBytes(dir.File("SET")), Bytes(14, 0));
+      EXPECT_EQ(FinbowlLines(dir.File("stderr.txt")), "");
+    } else {
+      EXPECT_EQ(finbowl.WaitForExit(), 1);
+      EXPECT_EQ(ReadBytes(dir.File("stderr.txt")),
+                ToBytes("finbowl: no display to show the window on (neither DISPLAY nor "
+                        "WAYLAND_DISPLAY is set)\n"));
+      EXPECT_FALSE(std::filesystem::exists(dir.File("SET")));
+    }
+  }
 }
 
 TEST(ProcessWithoutItsDisplay, TheDisplayGoingAwayStillSavesTheSettings) {
