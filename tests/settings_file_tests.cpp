@@ -190,123 +190,76 @@ TEST(SettingsFile, PermissionProblems) {
   EXPECT_EQ(output, "read-only:2,1,1;unchanged:1,2;unreadable:1,1;locked:1,2");
 }
 
-// What stands at SET when the program starts, what happens to it while the
-// program runs, and whether the user confirms settings with OK; then what the
-// close leaves in SET and every line said on the way. Run without root's
-// power over permissions, each row in a directory of its own.
-struct CloseRow {
-  const char* name;
-  enum Start { kFile, kWriteOnly, kFifo, kMissingInLockedDir } start;
-  enum During { kNothing, kMadeReadable, kDeleted, kReplacedByFile, kReplacedByFifo } during;
-  bool chosen;
-  std::vector<std::string> lines;
-  std::optional<Bytes> after;  // nothing when SET is no regular file at the end
-};
-
+// What stands at SET at the start, what happens to it during the run, and
+// whether the user confirms settings with OK; then every line said and what
+// SET holds after the close. Without root's power over permissions, each row
+// in a directory of its own.
 TEST(SettingsFile, TheCloseNeverWritesOverSettingsItCouldNotRead) {
-  // lastFish 3, kinds 0 1 1 0 0 0, and two bytes past the record.
+  enum Start { kFile, kWriteOnly, kFifo, kLockedDir };
+  enum During { kNothing, kDeleted, kReplaced };
+  struct Row {
+    const char* name;
+    Start start;
+    During during;
+    bool chosen;
+    std::vector<std::string> lines;
+    std::optional<Bytes> after;  // nothing when no regular file is left
+  };
+  // lastFish 3 and two bytes past the record; OK chooses two goldfish, the first red.
   const Bytes stored = {3, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0xAB, 0xCD};
   const Bytes other = {2, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0};
-  // What OK stores when chosen: two goldfish, the first red.
   const SettingsRecord choice{1, {0, 1, 0, 0, 0, 0}};
-  const Bytes choiceOverStored = {1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xAB, 0xCD};
-  const Bytes choiceAlone = {1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   const std::string cannotRead =
       "cannot read SET (Permission denied); starting with one red goldfish";
-  const std::string leftUnchanged =
+  const std::string kept =
       "SET left unchanged: it could not be read at start, and no settings were chosen with OK";
-  const std::string notAFileAtStart = "SET is not a regular file; starting with one red goldfish";
-  const std::string notAFileAtClose = "cannot save settings: SET is not a regular file";
+  const std::string notAFile = "SET is not a regular file";
   // clang-format off
-  const std::vector<CloseRow> rows = {
-      {"unreadable, no OK: kept", CloseRow::kWriteOnly, CloseRow::kNothing, false,
-       {cannotRead, leftUnchanged}, stored},
-      {"unreadable, then OK: the choice is written, the tail kept",
-       CloseRow::kWriteOnly, CloseRow::kNothing, true,
-       {cannotRead}, choiceOverStored},
-      {"unreadable, made readable during the run, no OK: still kept",
-       CloseRow::kWriteOnly, CloseRow::kMadeReadable, false,
-       {cannotRead, leftUnchanged}, stored},
-      {"unreadable, replaced during the run, no OK: the new file is kept",
-       CloseRow::kWriteOnly, CloseRow::kReplacedByFile, false,
-       {cannotRead, leftUnchanged}, other},
-      {"unreadable, deleted during the run: nothing to lose, made afresh",
-       CloseRow::kWriteOnly, CloseRow::kDeleted, false,
+  const std::vector<Row> rows = {
+      {"unreadable, no OK: kept", kWriteOnly, kNothing, false, {cannotRead, kept}, stored},
+      {"unreadable, then OK: written, the tail kept", kWriteOnly, kNothing, true, {cannotRead},
+       Bytes{1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xAB, 0xCD}},
+      {"unreadable, replaced during the run: the new file is kept", kWriteOnly, kReplaced, false,
+       {cannotRead, kept}, other},
+      {"unreadable, deleted during the run: nothing to lose", kWriteOnly, kDeleted, false,
        {cannotRead}, Bytes(14, 0)},
-      {"unreadable, OK, then a FIFO in its place",
-       CloseRow::kWriteOnly, CloseRow::kReplacedByFifo, true,
-       {cannotRead, notAFileAtClose}, std::nullopt},
-      {"read, deleted during the run: made afresh with the record",
-       CloseRow::kFile, CloseRow::kDeleted, false,
+      {"read, replaced during the run: written over as ever", kFile, kReplaced, false,
        {}, Bytes(stored.begin(), stored.begin() + 14)},
-      {"read, replaced during the run: the record goes over the new file",
-       CloseRow::kFile, CloseRow::kReplacedByFile, false,
-       {}, Bytes(stored.begin(), stored.begin() + 14)},
-      {"read, then OK", CloseRow::kFile, CloseRow::kNothing, true,
-       {}, choiceOverStored},
-      {"a FIFO, no OK: the same words at start and close",
-       CloseRow::kFifo, CloseRow::kNothing, false,
-       {notAFileAtStart, notAFileAtClose}, std::nullopt},
-      {"a FIFO, then OK", CloseRow::kFifo, CloseRow::kNothing, true,
-       {notAFileAtStart, notAFileAtClose}, std::nullopt},
-      {"a FIFO replaced by a file during the run, no OK: the file is kept",
-       CloseRow::kFifo, CloseRow::kReplacedByFile, false,
-       {notAFileAtStart, leftUnchanged}, other},
-      {"a FIFO replaced by a file during the run, then OK",
-       CloseRow::kFifo, CloseRow::kReplacedByFile, true,
-       {notAFileAtStart}, choiceAlone},
-      {"missing where nothing can be made: the cause at start and at close",
-       CloseRow::kMissingInLockedDir, CloseRow::kNothing, true,
+      {"a FIFO: the same words at start and close", kFifo, kNothing, false,
+       {notAFile + "; starting with one red goldfish", "cannot save settings: " + notAFile},
+       std::nullopt},
+      {"a FIFO replaced by a file: the file is kept", kFifo, kReplaced, false,
+       {notAFile + "; starting with one red goldfish", kept}, other},
+      {"nothing, and nothing can be made: the cause at start", kLockedDir, kNothing, true,
        {"cannot create SET (Permission denied); starting with one red goldfish",
         "cannot save settings to SET (Permission denied)"}, std::nullopt},
   };
   // clang-format on
+
   TempDir dir;
   testing::GiveToUnprivileged(dir.path().string());
-  auto rowDir = [&](std::size_t i) { return dir.File(std::to_string(i)); };
-  // Each row's lines, one row to a line, the lines apart by tabs.
+  // Each row's lines, a row to a line, the lines ended by tabs.
   const std::string said = testing::RunUnprivileged([&] {
     std::string out;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-      const CloseRow& row = rows[i];
-      ::mkdir(rowDir(i).c_str(), 0755);
-      testing::ScopedCurrentDir inside(rowDir(i));
-      switch (row.start) {
-        case CloseRow::kFile:
-          WriteBytes("SET", stored);
-          break;
-        case CloseRow::kWriteOnly:
-          WriteBytes("SET", stored);
-          ::chmod("SET", 0222);
-          break;
-        case CloseRow::kFifo:
-          ::mkfifo("SET", 0600);
-          break;
-        case CloseRow::kMissingInLockedDir:
-          ::chmod(".", 0555);
-          break;
+      const Row& row = rows[i];
+      ::mkdir(dir.File(std::to_string(i)).c_str(), row.start == kLockedDir ? 0555 : 0755);
+      testing::ScopedCurrentDir inside(dir.File(std::to_string(i)));
+      if (row.start == kFifo) {
+        ::mkfifo("SET", 0600);
+      } else if (row.start != kLockedDir) {
+        WriteBytes("SET", stored);
+        ::chmod("SET", row.start == kWriteOnly ? 0222 : 0644);
       }
       Reports reports;
       SettingsFile file{"SET", reports.fn()};
       SettingsRecord settings;
       ReadSettings(settings, file);
-      switch (row.during) {
-        case CloseRow::kNothing:
-          break;
-        case CloseRow::kMadeReadable:
-          ::chmod("SET", 0644);
-          break;
-        case CloseRow::kDeleted:
-          ::unlink("SET");
-          break;
-        case CloseRow::kReplacedByFile:
-          ::unlink("SET");
-          WriteBytes("SET", other);
-          break;
-        case CloseRow::kReplacedByFifo:
-          ::unlink("SET");
-          ::mkfifo("SET", 0600);
-          break;
+      if (row.during != kNothing) {
+        ::unlink("SET");
+      }
+      if (row.during == kReplaced) {
+        WriteBytes("SET", other);
       }
       if (row.chosen) {
         settings = choice;
@@ -323,21 +276,17 @@ TEST(SettingsFile, TheCloseNeverWritesOverSettingsItCouldNotRead) {
 
   std::istringstream lines(said);
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const CloseRow& row = rows[i];
-    SCOPED_TRACE(row.name);
-    std::string line;
+    SCOPED_TRACE(rows[i].name);
+    std::string line, expected;
     std::getline(lines, line);
-    std::string expected;
-    for (const std::string& l : row.lines) {
+    for (const std::string& l : rows[i].lines) {
       expected += l + "\t";
     }
     EXPECT_EQ(line, expected);
-    const std::string set = rowDir(i) + "/SET";
-    if (row.after) {
-      EXPECT_TRUE(std::filesystem::is_regular_file(set));
-      EXPECT_EQ(ReadBytes(set), *row.after);
-    } else {
-      EXPECT_FALSE(std::filesystem::is_regular_file(set));
+    const std::string set = dir.File(std::to_string(i)) + "/SET";
+    EXPECT_EQ(std::filesystem::is_regular_file(set), rows[i].after.has_value());
+    if (rows[i].after) {
+      EXPECT_EQ(ReadBytes(set), *rows[i].after);
     }
   }
 }
