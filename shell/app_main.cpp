@@ -19,7 +19,7 @@ void SaveIfNeverClosed() {
 }  // namespace
 
 Aquarium::~Aquarium() {
-  // The event loop has ended the normal way: the window had its close.
+  // main is returning: the run ended through the event loop, not by exit().
   running = nullptr;
 }
 
