@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "render/pictures.h"
+#include "sim/live_fish.h"
 
 namespace finbowl {
 namespace {
@@ -118,7 +118,6 @@ frm_Set::frm_Set(SettingsRecord& settings, ShowMessageFn showMessage)
     : QDialog(nullptr), settings_(settings), showMessage_(std::move(showMessage)) {
   setObjectName(QStringLiteral("frm_Set"));
   setWindowTitle(QStringLiteral("Finbowl"));
-  setWindowIcon(ProgramIcon());
   // A title bar with the close box only: the size is fixed, and a dialog
   // that waits for an answer is not minimised.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -203,8 +202,11 @@ void frm_Set::Form_Load() {
 
   int red = 0;
   int black = 0;
-  for (std::size_t i = 0; i <= static_cast<std::size_t>(settings_.lastFish); ++i) {
-    ++(settings_.fishKind[i] == kRedGoldfish ? red : black);
+  // The live fish as everything else counts them, within the six slots
+  // whatever the record holds.
+  const int lastFish = LastLiveFish(settings_);
+  for (int i = 0; i <= lastFish; ++i) {
+    ++(settings_.fishKind[static_cast<std::size_t>(i)] == kRedGoldfish ? red : black);
   }
   // The counts go in without the leading space; the change events that follow
   // add it, except for a count of 0, which leaves the scroll bar where it is.
@@ -241,9 +243,9 @@ void frm_Set::Scr_Change(int index) {
 
 void frm_Set::com_OK_Click() {
   const int red = Scr[0]->value();
-  const int oldLastFish = settings_.lastFish;
+  const int oldLastFish = LastLiveFish(settings_);
   settings_.lastFish = static_cast<std::int16_t>(HScroll1->value() - 1);
-  const int last = std::max(oldLastFish, static_cast<int>(settings_.lastFish));
+  const int last = std::max(oldLastFish, LastLiveFish(settings_));
   for (int i = 0; i <= last; ++i) {
     settings_.fishKind[static_cast<std::size_t>(i)] = i < red ? kRedGoldfish : kBlackGoldfish;
   }

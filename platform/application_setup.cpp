@@ -2,20 +2,45 @@
 
 #include <QApplication>
 #include <QFont>
+#include <cstdlib>
+#include <string_view>
 
 #include "platform/termination_signals.h"
 
 namespace finbowl {
 
-void SetUpApplication(QApplication& app) {
+void SetUpApplication(QApplication& app, const QIcon& icon) {
   // The dialog asks for "ＭＳ Ｐゴシック"; IPAPGothic has the same metrics, so the
   // dialog's fixed geometry fits its captions.
   QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
   app.setQuitOnLastWindowClosed(true);
+  // Both windows show the application's icon. Built once: each new icon
+  // would leave pixmaps of its own in Qt's pixmap cache when a window shows it.
+  QApplication::setWindowIcon(icon);
   // The visible tank may be a native window of its own; its siblings (the
   // menu bar) need not be.
   QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   CloseWindowsOnTerminationSignals(app);
+}
+
+bool DisplayOrPlatformNamed(int argc, char** argv) {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) {
+      return true;
+    }
+  }
+  // Qt reads its own options with one dash or two.
+  for (int i = 1; i + 1 < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (arg.starts_with("--")) {
+      arg.remove_prefix(1);
+    }
+    if (arg == "-platform" || arg == "-display") {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace finbowl

@@ -27,7 +27,10 @@ struct Pictures {
 // its size, with a line on stderr, so the program still runs.
 const Pictures& LoadPictures();
 
-// The program's icon, for both windows.
+// The program's icon, built afresh from its files at each call. Build it once
+// for the whole run and give it to the application, whose windows all show
+// it: Qt caches an icon's pixmaps under the icon's own key, so each new icon
+// that a window shows keeps pixmaps of its own in the cache.
 QIcon ProgramIcon();
 
 }  // namespace finbowl

@@ -1,45 +1,36 @@
 #include "shell/app_main.h"
 
-#include <QApplication>
 #include <cstdlib>
-
-#include "shell/form1.h"
-#include "shell/settings_file.h"
-#include "sim/fish_table.h"
-#include "sim/random_source.h"
 
 namespace finbowl {
 namespace {
 
-// The records that live for the whole run.
-SettingsRecord settings;
-FishTable fishTable;
-ClockRandom random;
-// Deleted when the event loop ends, while Qt is still there; never by a static
-// destructor, which would run after Qt is gone.
-Form1* form1 = nullptr;
+// The run in progress. When the display goes away, Qt calls exit(1) from
+// inside the event loop: the window gets no close, and main's stack is never
+// unwound, so only a handler run by exit still reaches the settings.
+Aquarium* running = nullptr;
 
-// A window that never closed means the program is ending some other way: the
-// display went away (Qt then exits at once) or the event loop never ran. The
-// settings still go to the file.
 void SaveIfNeverClosed() {
-  if (form1) {
-    WriteSettings(settings);
+  if (running && !running->settingsFile.closed) {
+    WriteSettings(running->settings, running->settingsFile);
   }
 }
 
 }  // namespace
 
-void Main() {
-  ReadSettings(settings);
-  form1 = new Form1(settings, fishTable, random);
-  QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] {
-    delete form1;
-    form1 = nullptr;
-  });
+Aquarium::~Aquarium() {
+  // main is returning: the run ended through the event loop, not by exit().
+  running = nullptr;
+}
+
+void Main(Aquarium& aquarium) {
+  ReadSettings(aquarium.settings, aquarium.settingsFile);
+  aquarium.form1.emplace(aquarium.settings, aquarium.fishTable, aquarium.random,
+                         aquarium.settingsFile);
+  running = &aquarium;
   std::atexit(SaveIfNeverClosed);
-  SetUpWindow(*form1);
-  form1->StockTank();
+  SetUpWindow(*aquarium.form1);
+  aquarium.form1->StockTank();
 }
 
 }  // namespace finbowl

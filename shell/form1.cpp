@@ -22,18 +22,17 @@ constexpr int kSlowTickMilliseconds = 2500;
 }  // namespace
 
 Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& random,
-             std::string settingsPath)
+             SettingsFile& settingsFile)
     : settings_(settings),
       fishTable_(fishTable),
       random_(random),
-      settingsPath_(std::move(settingsPath)),
+      settingsFile_(settingsFile),
       clientWidth_([this] { return ClientWidth(); }),
       clientHeight_([this] { return ClientHeight(); }),
       platform_(CreateDrawingPlatform()) {
   setWindowTitle(QStringLiteral("Finbowl"));
   // The window has a fixed size, so maximising it would only add a border.
   setWindowFlag(Qt::WindowMaximizeButtonHint, false);
-  setWindowIcon(ProgramIcon());
 
   mnuSet = menuBar()->addMenu(QStringLiteral("設定"));
   mnuSetSyu = mnuSet->addAction(QStringLiteral("数＆種類"));
@@ -63,7 +62,7 @@ int Form1::ClientHeight() const {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-  WriteSettings(settings_, settingsPath_);
+  WriteSettings(settings_, settingsFile_);
   event->accept();
 }
 
@@ -93,6 +92,7 @@ void Form1::Timer2_Timer() {
 void Form1::mnuSetSyu_Click() {
   // The dialog is gone by the time the tank is restocked.
   if (ShowSettingsDialog(settings_)) {
+    settingsFile_.chosen = true;
     StockTank();
   }
 }

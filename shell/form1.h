@@ -17,11 +17,12 @@ namespace finbowl {
 
 // The main window: the tank below a one-item menu, its picture surfaces, and
 // the two timers that drive the aquarium. It works on records that outlive it
-// (the settings, the fish table, the random source), which the caller owns.
+// (the settings and their file, the fish table, the random source), which the
+// caller owns.
 class Form1 final : public QMainWindow {
  public:
   Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& random,
-        std::string settingsPath = kSettingsFileName);
+        SettingsFile& settingsFile);
   ~Form1() override;
 
   TankSurfaces& Surfaces() { return *surfaces_; }
@@ -48,7 +49,7 @@ class Form1 final : public QMainWindow {
   SettingsRecord& settings_;
   FishTable& fishTable_;
   RandomSource& random_;
-  std::string settingsPath_;
+  SettingsFile& settingsFile_;
   // The walls and the stocking height follow the client area as it is now.
   std::function<int()> clientWidth_;
   std::function<int()> clientHeight_;

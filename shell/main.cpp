@@ -1,11 +1,20 @@
 #include <QApplication>
+#include <cstdio>
 
 #include "platform/application_setup.h"
+#include "render/pictures.h"
 #include "shell/app_main.h"
 
 int main(int argc, char** argv) {
+  if (!finbowl::DisplayOrPlatformNamed(argc, argv)) {
+    std::fputs(
+        "finbowl: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)\n",
+        stderr);
+    return 1;
+  }
   QApplication app(argc, argv);
-  finbowl::SetUpApplication(app);
-  finbowl::Main();
+  finbowl::SetUpApplication(app, finbowl::ProgramIcon());
+  finbowl::Aquarium aquarium;
+  finbowl::Main(aquarium);
   return QApplication::exec();
 }

@@ -39,13 +39,43 @@ class FileDescriptor {
   int fd_;
 };
 
-// O_NONBLOCK keeps a FIFO or device called SET from hanging the start-up; it is
-// then refused because it is not a regular file.
+// O_NONBLOCK keeps a FIFO or device that takes SET's place between the look
+// at it and the open from hanging the program; it is then refused because it
+// is not a regular file.
 constexpr int kOpenFlags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
 
 bool IsRegularFile(int fd) {
   struct stat info {};
   return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// What stands at `path` before anything is opened: opening a device can do
+// things of its own, and a FIFO or a directory cannot hold settings anyway.
+enum class Found { kNothing, kRegularFile, kOtherKind, kUnknown };
+
+Found Look(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) {
+    return S_ISREG(info.st_mode) ? Found::kRegularFile : Found::kOtherKind;
+  }
+  // A directory that cannot be searched hides whether anything is there.
+  return errno == ENOENT || errno == ENOTDIR ? Found::kNothing : Found::kUnknown;
+}
+
+std::string NotARegularFile(const std::string& path) {
+  return path + " is not a regular file";
+}
+
+constexpr const char* kStartingWithTheDefault = "; starting with one red goldfish";
+
+// Says what a lastFish outside 0..4 asked for, in goldfish.
+std::string OutOfRange(const std::string& path, std::int16_t stored, std::int16_t used) {
+  const std::string instead = "; using " + std::to_string(used + 1);
+  if (stored < 0) {
+    return path + " holds a number of goldfish below one (stored as " + std::to_string(stored) +
+           ")" + instead;
+  }
+  return path + " asks for " + std::to_string(stored + 1) + " goldfish" + instead;
 }
 
 }  // namespace
@@ -55,33 +85,51 @@ void ReportOnStderr(const std::string& line) {
   std::fflush(stderr);
 }
 
-void ReadSettings(SettingsRecord& settings, const std::string& path, const ReportFn& report) {
+void ReadSettings(SettingsRecord& settings, SettingsFile& file) {
+  const std::string& path = file.path;
+  if (Look(path) == Found::kOtherKind) {
+    file.unread = true;
+    file.report(NotARegularFile(path) + kStartingWithTheDefault);
+    return;
+  }
+
   bool readOnly = false;
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | kOpenFlags, 0666);
+  const int createError = fd < 0 ? errno : 0;
   if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
-    // A read-only file (or a read-only directory) still holds the user's choice.
+    // A read-only file (or one in a read-only directory) still holds the
+    // user's choice.
     fd = ::open(path.c_str(), O_RDONLY | kOpenFlags);
     readOnly = fd >= 0;
   }
   if (fd < 0) {
-    report("cannot open " + path + " (" + Reason(errno) + "); starting with one red goldfish");
+    if (errno == ENOENT) {
+      // Nothing there, and nothing can be made there: say why not.
+      file.report("cannot create " + path + " (" + Reason(createError) + ")" +
+                  kStartingWithTheDefault);
+      return;
+    }
+    file.unread = true;
+    file.report("cannot read " + path + " (" + Reason(errno) + ")" + kStartingWithTheDefault);
     return;
   }
-  FileDescriptor file(fd);
-  if (!IsRegularFile(file.get())) {
-    report(path + " is not a regular file; starting with one red goldfish");
+  FileDescriptor opened(fd);
+  if (!IsRegularFile(opened.get())) {
+    file.unread = true;
+    file.report(NotARegularFile(path) + kStartingWithTheDefault);
     return;
   }
 
   SettingsBytes bytes{};
   std::size_t count = 0;
   while (count < bytes.size()) {
-    const ssize_t got = ::read(file.get(), bytes.data() + count, bytes.size() - count);
+    const ssize_t got = ::read(opened.get(), bytes.data() + count, bytes.size() - count);
     if (got < 0 && errno == EINTR) {
       continue;
     }
     if (got < 0) {
-      report("cannot read " + path + " (" + Reason(errno) + "); starting with one red goldfish");
+      file.unread = true;
+      file.report("cannot read " + path + " (" + Reason(errno) + ")" + kStartingWithTheDefault);
       return;
     }
     if (got == 0) {
@@ -93,24 +141,37 @@ void ReadSettings(SettingsRecord& settings, const std::string& path, const Repor
 
   const std::int16_t stored = settings.lastFish;
   if (BringIntoRange(settings)) {
-    report(path + " asks for " + std::to_string(stored + 1) + " goldfish; using " +
-           std::to_string(settings.lastFish + 1));
+    file.report(OutOfRange(path, stored, settings.lastFish));
   }
   if (readOnly) {
-    report(path + " is read-only; changes made in this run will not be saved");
+    file.report(path + " is read-only; changes made in this run will not be saved");
   }
 }
 
-void WriteSettings(const SettingsRecord& settings, const std::string& path,
-                   const ReportFn& report) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | kOpenFlags, 0666);
-  if (fd < 0) {
-    report("cannot save settings to " + path + " (" + Reason(errno) + ")");
+void WriteSettings(const SettingsRecord& settings, SettingsFile& file) {
+  file.closed = true;
+  const std::string& path = file.path;
+  const Found found = Look(path);
+  if (found == Found::kOtherKind) {
+    file.report("cannot save settings: " + NotARegularFile(path));
     return;
   }
-  FileDescriptor file(fd);
-  if (!IsRegularFile(file.get())) {
-    report("cannot save settings: " + path + " is not a regular file");
+  // The record in memory is the default, not what the file holds; writing it
+  // would lose the user's settings. A file that has gone since loses nothing.
+  if (file.unread && !file.chosen && found != Found::kNothing) {
+    file.report(path + " left unchanged: it could not be read at start, and no settings were " +
+                "chosen with OK");
+    return;
+  }
+
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | kOpenFlags, 0666);
+  if (fd < 0) {
+    file.report("cannot save settings to " + path + " (" + Reason(errno) + ")");
+    return;
+  }
+  FileDescriptor opened(fd);
+  if (!IsRegularFile(opened.get())) {
+    file.report("cannot save settings: " + NotARegularFile(path));
     return;
   }
 
@@ -118,23 +179,23 @@ void WriteSettings(const SettingsRecord& settings, const std::string& path,
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t put =
-        ::pwrite(file.get(), bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        ::pwrite(opened.get(), bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
     if (put < 0 && errno == EINTR) {
       continue;
     }
     if (put <= 0) {
-      report("cannot save settings to " + path + " (" + Reason(put < 0 ? errno : EIO) + ")");
+      file.report("cannot save settings to " + path + " (" + Reason(put < 0 ? errno : EIO) + ")");
       return;
     }
     done += static_cast<std::size_t>(put);
   }
   // The record is written once, at close; making it durable costs nothing noticeable.
-  if (::fsync(file.get()) != 0 && errno != EINVAL && errno != EROFS) {
-    report("cannot save settings to " + path + " (" + Reason(errno) + ")");
+  if (::fsync(opened.get()) != 0 && errno != EINVAL && errno != EROFS) {
+    file.report("cannot save settings to " + path + " (" + Reason(errno) + ")");
     return;
   }
-  if (const int error = file.Close(); error != 0) {
-    report("cannot save settings to " + path + " (" + Reason(error) + ")");
+  if (const int error = opened.Close(); error != 0) {
+    file.report("cannot save settings to " + path + " (" + Reason(error) + ")");
   }
 }
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QMenuBar>
 #include <QScreen>
@@ -18,12 +18,15 @@ class Form1Test : public ::testing::Test {
   FishTable fishTable;
   ClockRandom random;
   testing::TempDir dir;
+  SettingsFile settingsFile{dir.File("SET")};
 };
 
 TEST_F(Form1Test, WindowHasItsCaptionMenuAndTimers) {
-  Form1 form(settings, fishTable, random, dir.File("SET"));
+  Form1 form(settings, fishTable, random, settingsFile);
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Finbowl"));
+  // The icon built once for the whole run, which the dialog shows too.
   EXPECT_FALSE(form.windowIcon().isNull());
+  EXPECT_EQ(form.windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
   ASSERT_EQ(form.menuBar()->actions().size(), 1);
   EXPECT_EQ(form.mnuSet->title(), QStringLiteral("設定"));
   ASSERT_EQ(form.mnuSet->actions().size(), 1);
@@ -39,7 +42,7 @@ TEST_F(Form1Test, WindowHasItsCaptionMenuAndTimers) {
 }
 
 TEST_F(Form1Test, SetUpWindowFitsTheClientAreaBelowTheMenuBar) {
-  Form1 form(settings, fishTable, random, dir.File("SET"));
+  Form1 form(settings, fishTable, random, settingsFile);
   SetUpWindow(form);
   EXPECT_TRUE(form.isVisible());
   EXPECT_EQ(form.ClientWidth(), 640);
@@ -71,7 +74,7 @@ TEST_F(Form1Test, SetUpWindowFitsTheClientAreaBelowTheMenuBar) {
 }
 
 TEST_F(Form1Test, SetUpWindowCentresTheWindowOnTheScreen) {
-  Form1 form(settings, fishTable, random, dir.File("SET"));
+  Form1 form(settings, fishTable, random, settingsFile);
   SetUpWindow(form);
   // The frame is known only once the window is shown, so the final place
   // comes a moment later.
@@ -92,7 +95,7 @@ TEST_F(Form1Test, ClosingWritesTheSettings) {
   settings.lastFish = 3;
   settings.fishKind = {0, 1, 0, 1, 1, 0};
   {
-    Form1 form(settings, fishTable, random, dir.File("SET"));
+    Form1 form(settings, fishTable, random, settingsFile);
     SetUpWindow(form);
     EXPECT_TRUE(form.close());
   }

@@ -262,7 +262,8 @@ TEST(StockTankDrawing, StockedFishAreDrawnIntoTheBufferOnly) {
   table.fish[1].x = 300;
   // Per fish: heading 0, height floor(0.5 * 375) = 187.
   ScriptedRandom random({0.0, 0.5, 0.0, 0.5});
-  Form1 form(settings, table, random, dir.File("SET"));
+  SettingsFile settingsFile{dir.File("SET")};
+  Form1 form(settings, table, random, settingsFile);
   SetUpWindow(form);
   QImage expected = form.Surfaces().work->Read();
   form.StockTank();

@@ -284,6 +284,16 @@ TEST(FrmSet, Scenarios) {
        {2, " 2", " 2", 2, "0", 0},
        {Key(Qt::Key_Tab), Key(Qt::Key_Tab), Key(Qt::Key_Right), Key(Qt::Key_Left), CloseBox()},
        {2, " 2", " 1", 1, "0", 0}, 1, false, {1, {}}},
+      // Reading the file brings lastFish into range; a record that was not
+      // still keeps the dialog within the six slots.
+      {"lastFish above the slots: the six slots are counted", {7, {0, 1, 0, 1, 1, 0}},
+       {5, " 5", " 3", 3, " 3", 3},
+       {ClickOk()},
+       {5, " 5", " 3", 3, " 3", 3}, 0, true, {4, {0, 0, 0, 1, 1, 1}}},
+      {"negative lastFish: no fish to count", {-3, {}},
+       {1, " 1", "0", 0, "0", 0},
+       {ClickOk()},
+       {1, " 1", "0", 0, "0", 0}, 0, true, {0, {1, 0, 0, 0, 0, 0}}},
   };
   // clang-format on
 
@@ -327,6 +337,7 @@ TEST(FrmSet, ControlsWindowAndFocus) {
 
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Finbowl"));
   EXPECT_FALSE(dialog.windowIcon().isNull());
+  EXPECT_EQ(dialog.windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
   EXPECT_EQ(dialog.parentWidget(), nullptr);
   EXPECT_EQ(dialog.windowModality(), Qt::ApplicationModal);
   EXPECT_EQ(dialog.minimumSize(), QSize(255, 183));
@@ -515,6 +526,7 @@ class FrmSetInForm1 : public ::testing::Test {
   FishTable fishTable;
   ClockRandom random;
   testing::TempDir dir;
+  SettingsFile settingsFile{dir.File("SET")};
 };
 
 // The menu item opens the dialog modally without an owner; both the dialog
@@ -522,7 +534,7 @@ class FrmSetInForm1 : public ::testing::Test {
 // choice and the dialog is gone when the menu click returns.
 TEST_F(FrmSetInForm1, MenuItemOpensTheDialogAndTheTimersKeepTicking) {
   settings = {0, {0, 0, 0, 0, 0, 0}};
-  Form1 form(settings, fishTable, random, dir.File("SET"));
+  Form1 form(settings, fishTable, random, settingsFile);
   SetUpWindow(form);
   int frames = 0;
   QObject::connect(&form.Timer1, &QTimer::timeout, [&frames] { ++frames; });
@@ -607,6 +619,8 @@ TEST_F(FrmSetInForm1, MenuItemOpensTheDialogAndTheTimersKeepTicking) {
   EXPECT_EQ(redAfterBox, 1);
   EXPECT_TRUE(dialog.isNull());
   EXPECT_EQ(settings, (SettingsRecord{3, {0, 1, 1, 1, 0, 0}}));
+  // The user chose these: the close writes them whatever the file held.
+  EXPECT_TRUE(settingsFile.chosen);
   EXPECT_TRUE(form.isVisible());
 }
 
@@ -619,7 +633,7 @@ TEST_F(FrmSetInForm1, SessionEndClosesTheDialogAndItsMessageWithoutApplying) {
     SCOPED_TRACE(withMessage ? "message box open" : "dialog open");
     const SettingsRecord stored{1, {1, 1, 0, 0, 0, 0}};
     settings = stored;
-    Form1 form(settings, fishTable, random, dir.File("SET"));
+    Form1 form(settings, fishTable, random, settingsFile);
     SetUpWindow(form);
 
     QPointer<frm_Set> dialog;
@@ -650,6 +664,7 @@ TEST_F(FrmSetInForm1, SessionEndClosesTheDialogAndItsMessageWithoutApplying) {
     EXPECT_TRUE(dialog.isNull());
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(settings, stored);
+    EXPECT_FALSE(settingsFile.chosen);
     const SettingsBytes bytes = EncodeSettings(stored);
     EXPECT_EQ(testing::ReadBytes(dir.File("SET")),
               std::vector<std::uint8_t>(bytes.begin(), bytes.end()));

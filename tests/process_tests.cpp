@@ -2,10 +2,14 @@
 // start-up, the window as the user sees it, and every way of ending it.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <csignal>
 
 #include "render/pictures.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 #include "support/x_session.h"
 
 namespace finbowl {
@@ -13,6 +17,10 @@ namespace {
 
 using namespace testing;
 using Bytes = std::vector<std::uint8_t>;
+
+Bytes ToBytes(const std::string& text) {
+  return {text.begin(), text.end()};
+}
 
 // One X session for the whole file: starting Xvfb and openbox costs more than
 // the tests themselves.
@@ -24,10 +32,11 @@ class ProcessTest : public ::testing::Test {
     session = nullptr;
   }
 
-  // Starts finbowl in `dir` and waits for its window.
-  std::unique_ptr<Process> Start(const TempDir& dir) {
-    auto process = std::make_unique<Process>(std::vector<std::string>{FinbowlExecutable()},
-                                             session->Environment(), dir.path().string(),
+  // Starts finbowl in `dir`, after `prefix` (a command that runs it), and
+  // waits for its window.
+  std::unique_ptr<Process> Start(const TempDir& dir, std::vector<std::string> prefix = {}) {
+    prefix.push_back(FinbowlExecutable());
+    auto process = std::make_unique<Process>(prefix, session->Environment(), dir.path().string(),
                                              dir.File("stderr.txt"));
     WaitFor([&] { return (window = session->FindWindow("Finbowl")).has_value(); });
     return process;
@@ -118,6 +127,72 @@ TEST_F(ProcessTest, BrokenSetIsReportedInOneLineAndRepaired) {
   EXPECT_EQ(text.rfind("finbowl: ", 0), 0u) << text;
 }
 
+// A SET its owner may write but not read: the run starts with one red
+// goldfish, and the close leaves the file as it was and says why.
+TEST_F(ProcessTest, UnreadableSetIsLeftAsItWas) {
+  TempDir dir;
+  const Bytes stored = {3, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0, 0, 0};
+  WriteBytes(dir.File("SET"), stored);
+  GiveToUnprivileged(dir.path().string());
+  GiveToUnprivileged(dir.File("SET"));
+  ASSERT_EQ(::chmod(dir.File("SET").c_str(), 0222), 0);
+  // Root reads whatever it likes: run as nobody.
+  std::vector<std::string> asNobody;
+  if (::geteuid() == 0) {
+    asNobody = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+  }
+  auto finbowl = Start(dir, asNobody);
+  ASSERT_TRUE(window);
+  finbowl->Signal(SIGTERM);
+  EXPECT_EQ(finbowl->WaitForExit(), 0);
+  EXPECT_EQ(ReadBytes(dir.File("SET")), stored);
+  EXPECT_EQ(FinbowlLines(dir.File("stderr.txt")),
+            "finbowl: cannot read SET (Permission denied); starting with one red goldfish\n"
+            "finbowl: SET left unchanged: it could not be read at start, and no settings were "
+            "chosen with OK\n");
+}
+
+// With no display named, Qt would abort with a core dump; a platform chosen
+// by the user still runs, display or not.
+TEST(ProcessWithoutADisplay, SaysSoInOneLineUnlessAPlatformIsChosen) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> argv;  // finbowl's arguments after `env` and its settings
+    bool runs;
+  };
+  const std::vector<std::string> noDisplay = {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"};
+  const std::vector<Row> rows = {
+      {"nothing named", {"-u", "QT_QPA_PLATFORM", FinbowlExecutable()}, false},
+      {"an empty DISPLAY", {"-u", "QT_QPA_PLATFORM", "DISPLAY=", FinbowlExecutable()}, false},
+      {"QT_QPA_PLATFORM=offscreen", {"QT_QPA_PLATFORM=offscreen", FinbowlExecutable()}, true},
+      {"-platform offscreen",
+       {"-u", "QT_QPA_PLATFORM", FinbowlExecutable(), "-platform", "offscreen"},
+       true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempDir dir, runtime;
+    std::vector<std::string> argv = noDisplay;
+    argv.insert(argv.end(), row.argv.begin(), row.argv.end());
+    Process finbowl(argv, {{"XDG_RUNTIME_DIR", runtime.path().string()}}, dir.path().string(),
+                    dir.File("stderr.txt"));
+    if (row.runs) {
+      // SET is made once the program is up; the signal then closes it.
+      ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(dir.File("SET")); }));
+      finbowl.Signal(SIGTERM);
+      EXPECT_EQ(finbowl.WaitForExit(), 0);
+      EXPECT_EQ(ReadBytes(dir.File("SET")), Bytes(14, 0));
+      EXPECT_EQ(FinbowlLines(dir.File("stderr.txt")), "");
+    } else {
+      EXPECT_EQ(finbowl.WaitForExit(), 1);
+      EXPECT_EQ(ReadBytes(dir.File("stderr.txt")),
+                ToBytes("finbowl: no display to show the window on (neither DISPLAY nor "
+                        "WAYLAND_DISPLAY is set)\n"));
+      EXPECT_FALSE(std::filesystem::exists(dir.File("SET")));
+    }
+  }
+}
+
 TEST(ProcessWithoutItsDisplay, TheDisplayGoingAwayStillSavesTheSettings) {
   // Its own server, since this test ends it.
   XSession display(/*withWindowManager=*/false);
@@ -127,9 +202,13 @@ TEST(ProcessWithoutItsDisplay, TheDisplayGoingAwayStillSavesTheSettings) {
                   dir.File("stderr.txt"));
   ASSERT_TRUE(WaitFor([&] { return display.FindWindow("Finbowl").has_value(); }));
   display.KillServer();
-  // Qt ends the program at once, without closing the window the normal way.
-  EXPECT_TRUE(finbowl.WaitForExit().has_value());
+  // Qt ends the program at once with status 1, without closing the window
+  // the normal way; the program has nothing to complain about, and a
+  // sanitizer build nothing to report.
+  EXPECT_EQ(finbowl.WaitForExit(), 1);
   EXPECT_EQ(ReadBytes(dir.File("SET")), (Bytes{2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(FinbowlLines(dir.File("stderr.txt")), "");
+  EXPECT_EQ(SanitizerReport(dir.File("stderr.txt")), "");
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <random>
+#include <sstream>
 
 #include "shell/settings_file.h"
 #include "support/temp_dir.h"
@@ -31,14 +33,15 @@ TEST(SettingsFile, MissingFileIsCreatedEmptyAndGetsFourteenBytesOnWrite) {
   TempDir dir;
   const std::string set = dir.File("SET");
   Reports reports;
+  SettingsFile file{set, reports.fn()};
   SettingsRecord settings;
-  ReadSettings(settings, set, reports.fn());
+  ReadSettings(settings, file);
   EXPECT_EQ(settings, SettingsRecord{});
   ASSERT_TRUE(std::filesystem::exists(set));
   EXPECT_EQ(std::filesystem::file_size(set), 0u);
   EXPECT_TRUE(reports.lines.empty());
 
-  WriteSettings(settings, set, reports.fn());
+  WriteSettings(settings, file);
   EXPECT_EQ(ReadBytes(set), kZeros);
   EXPECT_TRUE(reports.lines.empty());
 }
@@ -49,8 +52,9 @@ TEST(SettingsFile, ShortAndLongFiles) {
 
   // Only lastFish: two goldfish, both red.
   WriteBytes(set, {0x01, 0x00});
+  SettingsFile file{set};
   SettingsRecord two;
-  ReadSettings(two, set);
+  ReadSettings(two, file);
   EXPECT_EQ(two.lastFish, 1);
   EXPECT_EQ(two.fishKind, (std::array<std::int16_t, 6>{}));
 
@@ -59,11 +63,11 @@ TEST(SettingsFile, ShortAndLongFiles) {
                         0,    0, 0, 0, 0xDE, 0xAD, 0xBE, 0xEF, 0x55, 0x66};
   WriteBytes(set, twenty);
   SettingsRecord settings;
-  ReadSettings(settings, set);
+  ReadSettings(settings, file);
   EXPECT_EQ(settings.lastFish, 3);
   EXPECT_EQ(settings.fishKind, (std::array<std::int16_t, 6>{1, 0, 1, 0, 0, 0}));
   settings.lastFish = 4;
-  WriteSettings(settings, set);
+  WriteSettings(settings, file);
   Bytes expected = twenty;
   expected[0] = 0x04;
   EXPECT_EQ(ReadBytes(set), expected);
@@ -75,10 +79,11 @@ TEST(SettingsFile, UsesTheCurrentDirectory) {
   WriteBytes(second.File("SET"), {0x04, 0x00});
   for (const auto* dir : {&first, &second}) {
     testing::ScopedCurrentDir inside(dir->path());
+    SettingsFile file;
     SettingsRecord settings;
-    ReadSettings(settings);
+    ReadSettings(settings, file);
     settings.fishKind[0] = 1;
-    WriteSettings(settings);
+    WriteSettings(settings, file);
   }
   EXPECT_EQ(ReadBytes(first.File("SET")), (Bytes{2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(ReadBytes(second.File("SET")), (Bytes{4, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
@@ -86,18 +91,29 @@ TEST(SettingsFile, UsesTheCurrentDirectory) {
 
 TEST(SettingsFile, OutOfRangeFishCountIsClampedAndReported) {
   TempDir dir;
-  const std::string set = dir.File("SET");
-  for (const auto& [bytes, lastFish] : std::vector<std::pair<Bytes, int>>{{{0x05, 0x00, 1, 0}, 4},
-                                                                          {{0xFF, 0x7F}, 4},
-                                                                          {{0xFF, 0xFF, 1, 0}, 0},
-                                                                          {{0x00, 0x80}, 0}}) {
-    WriteBytes(set, bytes);
+  testing::ScopedCurrentDir inside(dir.path());
+  struct Row {
+    Bytes bytes;
+    int lastFish;
+    std::string line;
+  };
+  const std::vector<Row> rows = {
+      {{0x05, 0x00, 1, 0}, 4, "SET asks for 6 goldfish; using 5"},
+      {{0xFF, 0x7F}, 4, "SET asks for 32768 goldfish; using 5"},
+      // What the file holds, not what it would mean: -1 is no "0 goldfish".
+      {{0xFF, 0xFF, 1, 0}, 0, "SET holds a number of goldfish below one (stored as -1); using 1"},
+      {{0x00, 0x80}, 0, "SET holds a number of goldfish below one (stored as -32768); using 1"},
+  };
+  for (const Row& row : rows) {
+    WriteBytes("SET", row.bytes);
     Reports reports;
+    SettingsFile file{"SET", reports.fn()};
     SettingsRecord settings;
-    ReadSettings(settings, set, reports.fn());
-    EXPECT_EQ(settings.lastFish, lastFish);
-    ASSERT_EQ(reports.lines.size(), 1u);
-    EXPECT_NE(reports.lines[0].find("goldfish"), std::string::npos) << reports.lines[0];
+    ReadSettings(settings, file);
+    EXPECT_EQ(settings.lastFish, row.lastFish);
+    EXPECT_EQ(reports.lines, std::vector<std::string>{row.line});
+    // The file was read; the close repairs it.
+    EXPECT_FALSE(file.unread);
   }
 }
 
@@ -111,17 +127,20 @@ TEST(SettingsFile, FilesThatAreNotSettingsStartWithTheDefault) {
 
   for (const std::string& path : {asDirectory + "/SET", fifo}) {
     Reports reports;
+    SettingsFile file{path, reports.fn()};
     SettingsRecord settings;
     settings.fishKind[0] = 0;
-    ReadSettings(settings, path, reports.fn());
+    ReadSettings(settings, file);
     EXPECT_EQ(settings, SettingsRecord{}) << path;
-    EXPECT_EQ(reports.lines.size(), 1u) << path;
 
-    // Writing is refused the same way, and the close goes on.
-    Reports writeReports;
+    // Writing is refused for the same reason, even for a choice made with OK,
+    // and the close goes on.
     settings.lastFish = 3;
-    WriteSettings(settings, path, writeReports.fn());
-    EXPECT_EQ(writeReports.lines.size(), 1u) << path;
+    file.chosen = true;
+    WriteSettings(settings, file);
+    EXPECT_EQ(reports.lines, (std::vector<std::string>{
+                                 path + " is not a regular file; starting with one red goldfish",
+                                 "cannot save settings: " + path + " is not a regular file"}));
   }
   EXPECT_TRUE(std::filesystem::is_directory(asDirectory + "/SET"));
 }
@@ -137,20 +156,22 @@ TEST(SettingsFile, PermissionProblems) {
     // A read-only SET is still read, and saving to it fails without harm.
     WriteBytes(set, {0x02, 0x00, 0x01, 0x00});
     ::chmod(set.c_str(), 0444);
+    SettingsFile file{set, reports.fn()};
     SettingsRecord settings;
-    ReadSettings(settings, set, reports.fn());
+    ReadSettings(settings, file);
     out += "read-only:" + std::to_string(settings.lastFish) + "," +
            std::to_string(settings.fishKind[0]) + "," + std::to_string(reports.lines.size()) + ";";
     settings.lastFish = 4;
-    WriteSettings(settings, set, reports.fn());
+    WriteSettings(settings, file);
     out += "unchanged:" + std::to_string(ReadBytes(set) == Bytes{2, 0, 1, 0}) + "," +
            std::to_string(reports.lines.size()) + ";";
 
     // An unreadable SET gives the default record.
     ::chmod(set.c_str(), 0200);
     reports.lines.clear();
+    SettingsFile unreadableFile{set, reports.fn()};
     SettingsRecord unreadable;
-    ReadSettings(unreadable, set, reports.fn());
+    ReadSettings(unreadable, unreadableFile);
     out += "unreadable:" + std::to_string(unreadable == SettingsRecord{}) + "," +
            std::to_string(reports.lines.size()) + ";";
 
@@ -158,14 +179,116 @@ TEST(SettingsFile, PermissionProblems) {
     const std::string locked = dir.File("locked");
     ::mkdir(locked.c_str(), 0555);
     reports.lines.clear();
+    SettingsFile lockedFile{locked + "/SET", reports.fn()};
     SettingsRecord fresh;
-    ReadSettings(fresh, locked + "/SET", reports.fn());
-    WriteSettings(fresh, locked + "/SET", reports.fn());
+    ReadSettings(fresh, lockedFile);
+    WriteSettings(fresh, lockedFile);
     out += "locked:" + std::to_string(fresh == SettingsRecord{}) + "," +
            std::to_string(reports.lines.size());
     return out;
   });
   EXPECT_EQ(output, "read-only:2,1,1;unchanged:1,2;unreadable:1,1;locked:1,2");
+}
+
+// What stands at SET at the start, what happens to it during the run, and
+// whether the user confirms settings with OK; then every line said and what
+// SET holds after the close. Without root's power over permissions, each row
+// in a directory of its own.
+TEST(SettingsFile, TheCloseNeverWritesOverSettingsItCouldNotRead) {
+  enum Start { kFile, kWriteOnly, kFifo, kLockedDir };
+  enum During { kNothing, kDeleted, kReplaced };
+  struct Row {
+    const char* name;
+    Start start;
+    During during;
+    bool chosen;
+    std::vector<std::string> lines;
+    std::optional<Bytes> after;  // nothing when no regular file is left
+  };
+  // lastFish 3 and two bytes past the record; OK chooses two goldfish, the first red.
+  const Bytes stored = {3, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0xAB, 0xCD};
+  const Bytes other = {2, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0};
+  const SettingsRecord choice{1, {0, 1, 0, 0, 0, 0}};
+  const std::string cannotRead =
+      "cannot read SET (Permission denied); starting with one red goldfish";
+  const std::string kept =
+      "SET left unchanged: it could not be read at start, and no settings were chosen with OK";
+  const std::string notAFile = "SET is not a regular file";
+  // clang-format off
+  const std::vector<Row> rows = {
+      {"unreadable, no OK: kept", kWriteOnly, kNothing, false, {cannotRead, kept}, stored},
+      {"unreadable, then OK: written, the tail kept", kWriteOnly, kNothing, true, {cannotRead},
+       Bytes{1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xAB, 0xCD}},
+      {"unreadable, replaced during the run: the new file is kept", kWriteOnly, kReplaced, false,
+       {cannotRead, kept}, other},
+      {"unreadable, deleted during the run: nothing to lose", kWriteOnly, kDeleted, false,
+       {cannotRead}, Bytes(14, 0)},
+      {"read, replaced during the run: written over as ever", kFile, kReplaced, false,
+       {}, Bytes(stored.begin(), stored.begin() + 14)},
+      {"a FIFO: the same words at start and close", kFifo, kNothing, false,
+       {notAFile + "; starting with one red goldfish", "cannot save settings: " + notAFile},
+       std::nullopt},
+      {"a FIFO replaced by a file: the file is kept", kFifo, kReplaced, false,
+       {notAFile + "; starting with one red goldfish", kept}, other},
+      {"nothing, and nothing can be made: the cause at start", kLockedDir, kNothing, true,
+       {"cannot create SET (Permission denied); starting with one red goldfish",
+        "cannot save settings to SET (Permission denied)"}, std::nullopt},
+  };
+  // clang-format on
+
+  TempDir dir;
+  testing::GiveToUnprivileged(dir.path().string());
+  // Each row's lines, a row to a line, the lines ended by tabs.
+  const std::string said = testing::RunUnprivileged([&] {
+    std::string out;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const Row& row = rows[i];
+      ::mkdir(dir.File(std::to_string(i)).c_str(), row.start == kLockedDir ? 0555 : 0755);
+      testing::ScopedCurrentDir inside(dir.File(std::to_string(i)));
+      if (row.start == kFifo) {
+        ::mkfifo("SET", 0600);
+      } else if (row.start != kLockedDir) {
+        WriteBytes("SET", stored);
+        ::chmod("SET", row.start == kWriteOnly ? 0222 : 0644);
+      }
+      Reports reports;
+      SettingsFile file{"SET", reports.fn()};
+      SettingsRecord settings;
+      ReadSettings(settings, file);
+      if (row.during != kNothing) {
+        ::unlink("SET");
+      }
+      if (row.during == kReplaced) {
+        WriteBytes("SET", other);
+      }
+      if (row.chosen) {
+        settings = choice;
+        file.chosen = true;
+      }
+      WriteSettings(settings, file);
+      for (const std::string& line : reports.lines) {
+        out += line + "\t";
+      }
+      out += "\n";
+    }
+    return out;
+  });
+
+  std::istringstream lines(said);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE(rows[i].name);
+    std::string line, expected;
+    std::getline(lines, line);
+    for (const std::string& l : rows[i].lines) {
+      expected += l + "\t";
+    }
+    EXPECT_EQ(line, expected);
+    const std::string set = dir.File(std::to_string(i)) + "/SET";
+    EXPECT_EQ(std::filesystem::is_regular_file(set), rows[i].after.has_value());
+    if (rows[i].after) {
+      EXPECT_EQ(ReadBytes(set), *rows[i].after);
+    }
+  }
 }
 
 TEST(SettingsFile, AnyFileContentGivesAUsableRecordAndIsNotChangedByReading) {
@@ -178,8 +301,9 @@ TEST(SettingsFile, AnyFileContentGivesAUsableRecordAndIsNotChangedByReading) {
       b = static_cast<std::uint8_t>(generator());
     }
     WriteBytes(set, bytes);
+    SettingsFile file{set, [](const std::string&) {}};
     SettingsRecord settings;
-    ReadSettings(settings, set, [](const std::string&) {});
+    ReadSettings(settings, file);
     ASSERT_GE(settings.lastFish, 0);
     ASSERT_LE(settings.lastFish, kMaxLastFish);
     ASSERT_EQ(ReadBytes(set), bytes);

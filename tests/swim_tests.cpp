@@ -84,6 +84,11 @@ TEST(SwimFish, NormalMovesAndWallFrames) {
       {"left, last normal position, no step",
        {1, 200, 4, 75, 3, 0}, kNoBubble, 0, kWidth, {0.0}, "RU",
        {1, 200, 4, 150, 3, 0}, kNoBubble, 0, false},
+      // 10u is 3.5 once rounded, and 2 - 3.5 is a tie that goes to the even
+      // -2; a fused multiply-add skips the first rounding and gives -1.
+      {"left, a step that ends on a rounding tie",
+       {2, 200, 4, 0, 1, 0}, kNoBubble, 0, kWidth, {0.35}, "RU",
+       {-2, 200, 4, 75, 1, 0}, kNoBubble, 0, false},
       {"left wall frame",
        {0, 200, 4, 75, 1, 0}, kBubble, 0, kWidth, {}, "R",
        {5, 200, 4, 75, 1, 0}, kBubble, 1, false},

@@ -10,4 +10,9 @@ class AllocationCount {
   long Stop();        // stops and returns the count
 };
 
+// The bytes held at this moment by blocks from operator new that have not
+// been deleted, whoever made them (the program or the toolkit), for tests of
+// memory that must not grow.
+long LiveBytes();
+
 }  // namespace finbowl::testing

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include "platform/application_setup.h"
+#include "render/pictures.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
@@ -18,6 +19,6 @@ int main(int argc, char** argv) {
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
   }
   QApplication app(argc, argv);
-  finbowl::SetUpApplication(app);
+  finbowl::SetUpApplication(app, finbowl::ProgramIcon());
   return RUN_ALL_TESTS();
 }

@@ -8,6 +8,7 @@
 #include <QApplication>
 
 #include "platform/application_setup.h"
+#include "render/pictures.h"
 #include "support/x_session.h"
 
 int main(int argc, char** argv) {
@@ -23,6 +24,6 @@ int main(int argc, char** argv) {
   ::unsetenv("QT_SCALE_FACTOR");
 #endif
   QApplication app(argc, argv);
-  finbowl::SetUpApplication(app);
+  finbowl::SetUpApplication(app, finbowl::ProgramIcon());
   return RUN_ALL_TESTS();
 }

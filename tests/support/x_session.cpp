@@ -365,3 +365,21 @@ std::string FinbowlLines(const std::string& stderrFile) {
 }
 
 }  // namespace finbowl::testing
+
+namespace finbowl::testing {
+
+std::string SanitizerReport(const std::string& stderrFile) {
+  std::ifstream in(stderrFile);
+  std::string line, lines;
+  while (std::getline(in, line)) {
+    // "==123==ERROR: LeakSanitizer: ...", "SUMMARY: AddressSanitizer: ...",
+    // "file.cpp:12:3: runtime error: ...".
+    if (line.find("Sanitizer") != std::string::npos ||
+        line.find("runtime error:") != std::string::npos) {
+      lines += line + "\n";
+    }
+  }
+  return lines;
+}
+
+}  // namespace finbowl::testing

@@ -101,4 +101,8 @@ std::string FinbowlExecutable();
 // out what Qt or the X libraries may print there now and then.
 std::string FinbowlLines(const std::string& stderrFile);
 
+// The lines of a sanitizer's report in `stderrFile` (an address, leak or
+// undefined-behaviour sanitizer build), empty when there is none.
+std::string SanitizerReport(const std::string& stderrFile);
+
 }  // namespace finbowl::testing
