@@ -4,7 +4,10 @@
 FINBOWL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # What building needs, and what each command needs besides.
-FINBOWL_BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libbenchmark-dev libxcb1-dev libglib2.0-dev fonts-ipafont-gothic"
+# The program alone needs FINBOWL_BUILD_PACKAGES; the tests and the benchmarks
+# add FINBOWL_TESTING_PACKAGES.
+FINBOWL_BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libxcb1-dev libglib2.0-dev fonts-ipafont-gothic"
+FINBOWL_TESTING_PACKAGES="libgtest-dev libbenchmark-dev"
 FINBOWL_RUN_PACKAGES="xvfb xauth openbox wmctrl imagemagick"
 FINBOWL_TEST_PACKAGES="xvfb xauth openbox wmctrl xdotool"
 
@@ -39,12 +42,14 @@ finbowl_need_packages() {
   fi
 }
 
-# Configures the preset on first use, then builds incrementally.
+# finbowl_build PRESET [TARGET...]: configures the preset on first use, then
+# builds the targets (all of them when none is named) incrementally.
 finbowl_build() {
   local preset=$1
+  shift
   cd "$FINBOWL_ROOT" || return 1
   if [ ! -f "build/$preset/CMakeCache.txt" ]; then
     cmake --preset "$preset" >/dev/null || return 1
   fi
-  cmake --build --preset "$preset"
+  cmake --build --preset "$preset" ${1:+--target "$@"}
 }
