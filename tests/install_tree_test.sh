@@ -43,6 +43,10 @@ grep -q "<release version=\"$version\"" "${metainfo[0]}" || fail "no AppStream r
 entry="$prefix/share/applications/$id.desktop"
 [ -f "$entry" ] || fail "no desktop entry $entry"
 [ "$(sed -n 's/^Icon=//p' "$entry")" = "$id" ] || fail "the entry's icon is not $id"
+# The Debian package takes its version from its changelog.
+changelog_version=$(sed -n '1s/^finbowl (\([^)]*\)).*/\1/p' "$source/debian/changelog")
+[ "$changelog_version" = "$version" ] ||
+  fail "debian/changelog is at $changelog_version, the project at $version"
 
 # Every icon the generator draws, at its own size in the hicolor theme.
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $3 * 256 + $4, $7 * 256 + $8 }'; }
