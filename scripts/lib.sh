@@ -9,7 +9,7 @@ FINBOWL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 FINBOWL_BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libxcb1-dev libglib2.0-dev fonts-ipafont-gothic"
 FINBOWL_TESTING_PACKAGES="libgtest-dev libbenchmark-dev"
 FINBOWL_RUN_PACKAGES="xvfb xauth openbox wmctrl imagemagick"
-FINBOWL_TEST_PACKAGES="xvfb xauth openbox wmctrl xdotool desktop-file-utils appstream"
+FINBOWL_TEST_PACKAGES="xvfb xauth openbox wmctrl xdotool weston qt6-wayland desktop-file-utils appstream"
 FINBOWL_PACKAGE_PACKAGES="debhelper dpkg-dev"
 
 finbowl_say() { printf 'finbowl: %s\n' "$*" >&2; }
