@@ -21,10 +21,11 @@ source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 seconds=${1:-10}
 rounds=${2:-9}
 export PATH="$PATH:/usr/games"
-finbowl_need_packages $FINBOWL_BUILD_PACKAGES xvfb xauth openbox wmctrl imagemagick
+finbowl_need_packages $FINBOWL_BUILD_PACKAGES $FINBOWL_TESTING_PACKAGES xvfb xauth openbox wmctrl imagemagick
 finbowl_need_packages xfishtank || finbowl_say "xfishtank is not available; measuring Finbowl only"
-finbowl_build release >/dev/null
-release="$FINBOWL_ROOT/build/release"
+# The release build with the benchmarks, and only what this script runs.
+finbowl_build bench finbowl finbowl_startup_time finbowl_bare_window >/dev/null
+release="$FINBOWL_ROOT/build/bench"
 
 work=$(mktemp -d)
 chmod 700 "$work"

@@ -10,6 +10,12 @@
 namespace finbowl {
 
 void SetUpApplication(QApplication& app, const QIcon& icon) {
+  // The name is the class in the window's WM_CLASS, which the desktop entry's
+  // StartupWMClass matches; the desktop file name is how a Wayland compositor
+  // finds the window's icon and name.
+  QCoreApplication::setApplicationName(QStringLiteral(FINBOWL_NAME));
+  QCoreApplication::setApplicationVersion(QStringLiteral(FINBOWL_VERSION));
+  QGuiApplication::setDesktopFileName(QStringLiteral(FINBOWL_APP_ID));
   // The dialog asks for "ＭＳ Ｐゴシック"; IPAPGothic has the same metrics, so the
   // dialog's fixed geometry fits its captions.
   QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));

@@ -36,10 +36,9 @@ const Pictures& LoadPictures() {
 
 QIcon ProgramIcon() {
   // Each size is drawn for itself, so the window manager never has to scale
-  // one up. The 128 and 256 pixel drawings are for a desktop entry: handing
-  // them to every window costs the start-up several milliseconds.
+  // one up; task switchers and docks show the large ones.
   QIcon icon;
-  for (int size : {32, 48, 64}) {
+  for (int size : {32, 16, 24, 48, 64, 128, 256}) {
     icon.addFile(QStringLiteral(":/assets/icon%1.png").arg(size), QSize(size, size));
   }
   return icon;

@@ -4,9 +4,13 @@
 FINBOWL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # What building needs, and what each command needs besides.
-FINBOWL_BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libbenchmark-dev libxcb1-dev libxcb-render0-dev fonts-ipafont-gothic"
+# The program alone needs FINBOWL_BUILD_PACKAGES; the tests and the benchmarks
+# add FINBOWL_TESTING_PACKAGES.
+FINBOWL_BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libxcb1-dev libxcb-render0-dev fonts-ipafont-gothic"
+FINBOWL_TESTING_PACKAGES="libgtest-dev libbenchmark-dev libxcb-record0-dev"
 FINBOWL_RUN_PACKAGES="xvfb xauth openbox wmctrl imagemagick"
-FINBOWL_TEST_PACKAGES="xvfb xauth openbox wmctrl xdotool libxcb-record0-dev"
+FINBOWL_TEST_PACKAGES="xvfb xauth openbox wmctrl xdotool weston qt6-wayland desktop-file-utils appstream"
+FINBOWL_PACKAGE_PACKAGES="debhelper dpkg-dev"
 
 finbowl_say() { printf 'finbowl: %s\n' "$*" >&2; }
 
@@ -39,12 +43,14 @@ finbowl_need_packages() {
   fi
 }
 
-# Configures the preset on first use, then builds incrementally.
+# finbowl_build PRESET [TARGET...]: configures the preset on first use, then
+# builds the targets (all of them when none is named) incrementally.
 finbowl_build() {
   local preset=$1
+  shift
   cd "$FINBOWL_ROOT" || return 1
   if [ ! -f "build/$preset/CMakeCache.txt" ]; then
     cmake --preset "$preset" >/dev/null || return 1
   fi
-  cmake --build --preset "$preset"
+  cmake --build --preset "$preset" ${1:+--target "$@"}
 }

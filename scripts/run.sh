@@ -15,7 +15,7 @@ if [ $headless -eq 1 ]; then
 else
   finbowl_need_packages $FINBOWL_BUILD_PACKAGES
 fi
-finbowl_build release
+finbowl_build release finbowl
 program="$FINBOWL_ROOT/build/release/finbowl"
 cd "$here"
 

@@ -6,7 +6,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 finbowl_need_packages $FINBOWL_BUILD_PACKAGES $FINBOWL_RUN_PACKAGES xdotool x11-apps
-finbowl_build release >/dev/null
+finbowl_build release finbowl >/dev/null
 program="$FINBOWL_ROOT/build/release/finbowl"
 docs="$FINBOWL_ROOT/docs"
 

@@ -10,6 +10,6 @@ QImage FishSheet(int sheet);   // 225 x 150: 0 red right, 1 red left, 2 black ri
 QImage BubblePicture();        // 60 x 60
 QImage IconPicture(int size);  // size x size, fully opaque
 
-inline constexpr int kIconSizes[] = {32, 48, 64, 128, 256};
+inline constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 
 }  // namespace finbowl::art

@@ -2,6 +2,9 @@
 
 #include <QImage>
 #include <array>
+#include <iterator>
+
+#include "art.h"
 
 namespace finbowl::art {
 
@@ -9,7 +12,7 @@ struct Artwork {
   QImage tank;
   std::array<QImage, 4> sheets;
   QImage bubbles;
-  std::array<QImage, 5> icons;
+  std::array<QImage, std::size(kIconSizes)> icons;
 };
 
 // A tank frame as the program composes it: the left 640 x 450 of the tank with

@@ -1,4 +1,6 @@
 #include <QTransform>
+#include <algorithm>
+#include <cmath>
 
 #include "art.h"
 #include "goldfish.h"
@@ -14,11 +16,12 @@ constexpr double kDesign = 32.0;
 // Blends are dithered gently: at icon sizes a full ordered pattern is noise.
 constexpr double kIconDither = 0.6;
 
-void DrawGround(QPainter& p) {
+void DrawGround(QPainter& p, double unit) {
   // Flat, because a dithered blend at these sizes reads as a checkerboard.
   p.fillRect(QRectF(0, 0, kDesign, kDesign), QColor(51, 255, 255));
-  // Two units of sand: a whole number of pixels at every size.
-  p.fillRect(QRectF(0, kDesign - 2, kDesign, 2), QColor(204, 204, 153));
+  // About two units of sand, rounded to whole pixels for the same reason.
+  const double sand = std::max(1.0, std::round(2 * unit)) / unit;
+  p.fillRect(QRectF(0, kDesign - sand, kDesign, sand), QColor(204, 204, 153));
 }
 
 void DrawIconPlant(QPainter& p, bool detailed) {
@@ -60,17 +63,24 @@ QImage IconPicture(int size) {
   const double unit = size / kDesign;
   // Scale arcs, fin rays and a ringed eye need room; smaller icons go without.
   const bool detailed = size >= 128;
+  // In a menu's 16 or 24 pixels the plant and the bubbles are noise beside a
+  // fish of a few pixels: the fish alone fills the water there.
+  const bool small = size < 32;
   const Layer ground = DrawLayer(size, size, [&](QPainter& p) {
     p.scale(unit, unit);
-    DrawGround(p);
-    DrawIconPlant(p, detailed);
-    DrawIconBubbles(p);
+    DrawGround(p, unit);
+    if (!small) {
+      DrawIconPlant(p, detailed);
+      DrawIconBubbles(p);
+    }
   });
   // The fish faces the plant, mirrored from the sprite drawing; it is a layer of
   // its own so that its rim can be darkened against the ground.
   const Layer fish = DrawLayer(size, size, [&](QPainter& p) {
     p.scale(unit, unit);
-    p.setTransform(QTransform(-0.3, 0, 0, 0.3, 32.2, 4.5), true);
+    p.setTransform(
+        small ? QTransform(-0.42, 0, 0, 0.42, 31.2, -2.5) : QTransform(-0.3, 0, 0, 0.3, 32.2, 4.5),
+        true);
     DrawGoldfish(p, RedGoldfish(), 1, detailed);
   });
 
