@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 
@@ -37,32 +38,45 @@ bool ScreenTakesRgb32(const xcb_setup_t& setup, const xcb_screen_t& screen) {
   return false;
 }
 
-// The Render format of the root visual, or 0 when the server has no Render.
-xcb_render_pictformat_t RootPictFormat(xcb_connection_t* c, const xcb_screen_t& screen) {
+// The Render formats of the root visual and of 8-bit alpha masks; both 0 when
+// the server has no Render.
+std::array<xcb_render_pictformat_t, 2> RenderFormats(xcb_connection_t* c,
+                                                     const xcb_screen_t& screen) {
+  std::array<xcb_render_pictformat_t, 2> found{};
   const xcb_query_extension_reply_t* render = xcb_get_extension_data(c, &xcb_render_id);
   if (!render || !render->present) {
-    return 0;
+    return found;
   }
   xcb_render_query_pict_formats_reply_t* formats =
       xcb_render_query_pict_formats_reply(c, xcb_render_query_pict_formats(c), nullptr);
   if (!formats) {
-    return 0;
+    return found;
   }
-  xcb_render_pictformat_t found = 0;
-  for (auto s = xcb_render_query_pict_formats_screens_iterator(formats); s.rem && !found;
+  for (auto s = xcb_render_query_pict_formats_screens_iterator(formats); s.rem;
        xcb_render_pictscreen_next(&s)) {
-    for (auto d = xcb_render_pictscreen_depths_iterator(s.data); d.rem && !found;
+    for (auto d = xcb_render_pictscreen_depths_iterator(s.data); d.rem;
          xcb_render_pictdepth_next(&d)) {
       for (auto v = xcb_render_pictdepth_visuals_iterator(d.data); v.rem;
            xcb_render_pictvisual_next(&v)) {
         if (v.data->visual == screen.root_visual) {
-          found = v.data->format;
-          break;
+          found[0] = v.data->format;
         }
       }
     }
   }
+  for (auto f = xcb_render_query_pict_formats_formats_iterator(formats); f.rem;
+       xcb_render_pictforminfo_next(&f)) {
+    const xcb_render_pictforminfo_t& info = *f.data;
+    if (info.type == XCB_RENDER_PICT_TYPE_DIRECT && info.depth == 8 &&
+        info.direct.alpha_mask == 0xFF && info.direct.red_mask == 0 &&
+        info.direct.green_mask == 0 && info.direct.blue_mask == 0) {
+      found[1] = info.id;
+    }
+  }
   std::free(formats);
+  if (found[0] == 0 || found[1] == 0) {
+    found = {};
+  }
   return found;
 }
 
@@ -79,16 +93,20 @@ std::unique_ptr<X11Platform> X11Platform::Create() {
   if (!screen || !ScreenTakesRgb32(*setup, *screen)) {
     return nullptr;
   }
-  const xcb_render_pictformat_t format = RootPictFormat(connection, *screen);
-  if (format == 0) {
+  const auto formats = RenderFormats(connection, *screen);
+  if (formats[0] == 0) {
     return nullptr;
   }
-  return std::unique_ptr<X11Platform>(new X11Platform(connection, *screen, format));
+  return std::unique_ptr<X11Platform>(new X11Platform(connection, *screen, formats[0], formats[1]));
 }
 
 X11Platform::X11Platform(xcb_connection_t* connection, const xcb_screen_t& screen,
-                         xcb_render_pictformat_t format)
-    : connection_(connection), root_(screen.root), depth_(screen.root_depth), pictFormat_(format) {
+                         xcb_render_pictformat_t format, xcb_render_pictformat_t alphaFormat)
+    : connection_(connection),
+      root_(screen.root),
+      depth_(screen.root_depth),
+      pictFormat_(format),
+      alphaFormat_(alphaFormat) {
   // Exposure events for every copy would be traffic nobody reads.
   const std::uint32_t functions[] = {XCB_GX_COPY, XCB_GX_AND_REVERSE, XCB_GX_XOR};
   for (std::size_t i = 0; i < gcs_.size(); ++i) {
@@ -117,12 +135,6 @@ int X11Platform::RowsPerRequest(std::size_t rowBytes) const {
   constexpr std::size_t kHeader = 32;
   const std::size_t maxBytes = std::size_t{xcb_get_maximum_request_length(connection_)} * 4;
   return std::max(1, static_cast<int>((maxBytes - kHeader) / std::max<std::size_t>(rowBytes, 1)));
-}
-
-bool X11Platform::BitmapsInPixelOrder() const {
-  const xcb_setup_t* setup = xcb_get_setup(connection_);
-  return setup->bitmap_format_bit_order == XCB_IMAGE_ORDER_LSB_FIRST &&
-         setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
 }
 
 xcb_gcontext_t X11Platform::Gc(RasterOp op) const {

@@ -34,21 +34,21 @@ class X11Platform final : public DrawingPlatform {
   std::uint8_t depth() const { return depth_; }
   xcb_window_t root() const { return root_; }
   // The Render format of the screen's own pixels, which every pixmap and the
-  // tank's window have.
+  // tank's window have, and that of 8-bit alpha masks.
   xcb_render_pictformat_t PictFormat() const { return pictFormat_; }
+  xcb_render_pictformat_t AlphaFormat() const { return alphaFormat_; }
   // How many image rows of `rowBytes` one PutImage or GetImage can carry.
   int RowsPerRequest(std::size_t rowBytes) const;
-  // Whether the server's bitmaps hold their bits in the order of the pixels.
-  bool BitmapsInPixelOrder() const;
 
  private:
   X11Platform(xcb_connection_t* connection, const xcb_screen_t& screen,
-              xcb_render_pictformat_t format);
+              xcb_render_pictformat_t format, xcb_render_pictformat_t alphaFormat);
 
   xcb_connection_t* connection_;
   xcb_window_t root_;
   std::uint8_t depth_;
   xcb_render_pictformat_t pictFormat_;
+  xcb_render_pictformat_t alphaFormat_;
   std::array<xcb_gcontext_t, 3> gcs_{};  // copy, and-reverse, xor
   xcb_gcontext_t fillGc_ = 0;
 };

@@ -10,25 +10,36 @@ namespace {
 
 constexpr QRgb kWhite = 0xFFFFFFu;
 
-// The clip's bits, one per pixel of the upper half, set where the mask is
-// black; empty when some mask pixel is neither black nor white over white.
-std::vector<std::uint8_t> ClipBits(const QImage& pixels, int half, int rowBytes) {
-  std::vector<std::uint8_t> bits(static_cast<std::size_t>(rowBytes) *
-                                 static_cast<std::size_t>(half));
+// The alpha mask's bytes, one per pixel of the upper half in rows of
+// `rowBytes`: opaque where the mask is black. Empty when some mask pixel is
+// neither black nor white over white.
+std::vector<std::uint8_t> AlphaBytes(const QImage& pixels, int half, int rowBytes) {
+  std::vector<std::uint8_t> alpha(static_cast<std::size_t>(rowBytes) *
+                                  static_cast<std::size_t>(half));
   for (int y = 0; y < half; ++y) {
     const auto* colour = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
     const auto* mask = reinterpret_cast<const QRgb*>(pixels.constScanLine(y + half));
     for (int x = 0; x < pixels.width(); ++x) {
       const QRgb m = mask[x] & kWhite;
       if (m == 0) {
-        bits[static_cast<std::size_t>(y * rowBytes + x / 8)] |=
-            static_cast<std::uint8_t>(1u << (x % 8));
+        alpha[static_cast<std::size_t>(y * rowBytes + x)] = 0xFF;
       } else if (m != kWhite || (colour[x] & kWhite) != kWhite) {
         return {};
       }
     }
   }
-  return bits;
+  return alpha;
+}
+
+// Bytes in a row of a w pixel wide 8-bit image as the server pads them.
+int PaddedRow(xcb_connection_t* c, int w) {
+  int pad = 32;
+  for (auto f = xcb_setup_pixmap_formats_iterator(xcb_get_setup(c)); f.rem; xcb_format_next(&f)) {
+    if (f.data->depth == 8) {
+      pad = f.data->scanline_pad;
+    }
+  }
+  return (w * 8 + pad - 1) / pad * pad / 8;
 }
 
 }  // namespace
@@ -36,46 +47,42 @@ std::vector<std::uint8_t> ClipBits(const QImage& pixels, int half, int rowBytes)
 std::unique_ptr<X11SpriteStencil> X11SpriteStencil::For(const X11Platform& platform,
                                                         const QImage& picture) {
   const int width = picture.width(), half = picture.height() / 2;
-  if (half <= 0 || width > 0x7FFF || !platform.BitmapsInPixelOrder()) {
-    return nullptr;
-  }
-  // Bits go in the order of the pixels, rows padded as the server wants.
-  const int pad =
-      std::max<int>(xcb_get_setup(platform.connection())->bitmap_format_scanline_pad, 8);
-  const int rowBytes = (width + pad - 1) / pad * pad / 8;
-  const std::vector<std::uint8_t> bits =
-      ClipBits(picture.convertToFormat(QImage::Format_RGB32), half, rowBytes);
-  if (bits.empty()) {
+  if (half <= 0 || width > 0x7FFF || platform.AlphaFormat() == 0) {
     return nullptr;
   }
   xcb_connection_t* c = platform.connection();
-  const xcb_pixmap_t bitmap = xcb_generate_id(c);
-  xcb_create_pixmap(c, 1, bitmap, platform.root(), static_cast<std::uint16_t>(width),
+  const int rowBytes = PaddedRow(c, width);
+  const std::vector<std::uint8_t> alpha =
+      AlphaBytes(picture.convertToFormat(QImage::Format_RGB32), half, rowBytes);
+  if (alpha.empty()) {
+    return nullptr;
+  }
+  const xcb_pixmap_t pixmap = xcb_generate_id(c);
+  xcb_create_pixmap(c, 8, pixmap, platform.root(), static_cast<std::uint16_t>(width),
                     static_cast<std::uint16_t>(half));
   const xcb_gcontext_t put = xcb_generate_id(c);
   const std::uint32_t noExposures[] = {0};
-  xcb_create_gc(c, put, bitmap, XCB_GC_GRAPHICS_EXPOSURES, noExposures);
+  xcb_create_gc(c, put, pixmap, XCB_GC_GRAPHICS_EXPOSURES, noExposures);
   const int rowsPerRequest = platform.RowsPerRequest(static_cast<std::size_t>(rowBytes));
   for (int top = 0; top < half; top += rowsPerRequest) {
     const int count = std::min(rowsPerRequest, half - top);
-    xcb_put_image(c, XCB_IMAGE_FORMAT_XY_PIXMAP, bitmap, put, static_cast<std::uint16_t>(width),
-                  static_cast<std::uint16_t>(count), 0, static_cast<std::int16_t>(top), 0, 1,
-                  static_cast<std::uint32_t>(rowBytes * count),
-                  bits.data() + static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(top));
+    xcb_put_image(
+        c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, put, static_cast<std::uint16_t>(width),
+        static_cast<std::uint16_t>(count), 0, static_cast<std::int16_t>(top), 0, 8,
+        static_cast<std::uint32_t>(rowBytes * count),
+        alpha.data() + static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(top));
   }
   xcb_free_gc(c, put);
-  // The clip is the server's own once set: the bitmap is not needed after.
-  const xcb_gcontext_t gc = xcb_generate_id(c);
-  const std::uint32_t values[] = {XCB_GX_COPY, 0, bitmap};
-  xcb_create_gc(c, gc, platform.root(),
-                XCB_GC_FUNCTION | XCB_GC_GRAPHICS_EXPOSURES | XCB_GC_CLIP_MASK, values);
-  xcb_free_pixmap(c, bitmap);
-  return std::unique_ptr<X11SpriteStencil>(new X11SpriteStencil(platform, width, half, gc));
+  // The picture keeps the pixmap alive on the server as long as it needs it.
+  const xcb_render_picture_t mask = xcb_generate_id(c);
+  xcb_render_create_picture(c, mask, pixmap, platform.AlphaFormat(), 0, nullptr);
+  xcb_free_pixmap(c, pixmap);
+  return std::unique_ptr<X11SpriteStencil>(new X11SpriteStencil(platform, width, half, mask));
 }
 
 X11SpriteStencil::~X11SpriteStencil() {
   if (!xcb_connection_has_error(x11_.connection())) {
-    xcb_free_gc(x11_.connection(), gc_);
+    xcb_render_free_picture(x11_.connection(), mask_);
   }
 }
 
@@ -84,21 +91,16 @@ bool X11SpriteStencil::Pastes(const BlitRect& colour, int maskDx, int maskDy) co
          colour.sx <= width_ - colour.w && colour.sy <= half_ - colour.h;
 }
 
-void X11SpriteStencil::Paste(xcb_drawable_t dst, xcb_drawable_t sheet, const BlitRect& colour) {
-  xcb_connection_t* c = x11_.connection();
-  // The clip is the picture's: its corner goes where the picture's would.
-  const int originX = colour.x - colour.sx, originY = colour.y - colour.sy;
-  if (originX != originX_ || originY != originY_) {
-    const std::uint32_t origin[] = {static_cast<std::uint32_t>(originX),
-                                    static_cast<std::uint32_t>(originY)};
-    xcb_change_gc(c, gc_, XCB_GC_CLIP_ORIGIN_X | XCB_GC_CLIP_ORIGIN_Y, origin);
-    originX_ = originX;
-    originY_ = originY;
-  }
-  xcb_copy_area(c, sheet, dst, gc_, static_cast<std::int16_t>(colour.sx),
-                static_cast<std::int16_t>(colour.sy), static_cast<std::int16_t>(colour.x),
-                static_cast<std::int16_t>(colour.y), static_cast<std::uint16_t>(colour.w),
-                static_cast<std::uint16_t>(colour.h));
+void X11SpriteStencil::Paste(xcb_render_picture_t dst, xcb_render_picture_t sheet,
+                             const BlitRect& colour) const {
+  // The sheet's pixels have no alpha of their own and count as opaque, so
+  // laying them over through an opaque mask pixel gives the colour exactly,
+  // and through a clear one leaves the destination exactly as it was.
+  xcb_render_composite(x11_.connection(), XCB_RENDER_PICT_OP_OVER, sheet, mask_, dst,
+                       static_cast<std::int16_t>(colour.sx), static_cast<std::int16_t>(colour.sy),
+                       static_cast<std::int16_t>(colour.sx), static_cast<std::int16_t>(colour.sy),
+                       static_cast<std::int16_t>(colour.x), static_cast<std::int16_t>(colour.y),
+                       static_cast<std::uint16_t>(colour.w), static_cast<std::uint16_t>(colour.h));
 }
 
 }  // namespace finbowl

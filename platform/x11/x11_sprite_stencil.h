@@ -1,6 +1,6 @@
 #pragma once
 
-#include <xcb/xcb.h>
+#include <xcb/render.h>
 
 #include <QImage>
 #include <memory>
@@ -11,14 +11,14 @@ namespace finbowl {
 
 class X11Platform;
 
-// A sheet of sprites whose lower half holds the masks of the upper half, as a
-// clip on the X server that lets through the pixels whose masks are black.
+// A sheet of sprites whose lower half holds the masks of the upper half, with
+// those masks as an alpha mask on the X server: opaque where a mask is black.
 // Where every mask pixel is black, or white over a white colour, pasting a
 // sprite (SrcErase of the mask, then SrcInvert of the colours) leaves the
-// colour where the mask is black and the destination elsewhere: exactly a
-// plain copy of the colours through that clip. The server does such a copy
-// at a fraction of the cost of the two raster copies, which take its slow
-// generic path. All our sheets are like this.
+// colour where the mask is black and the destination elsewhere: exactly the
+// colours laid over the destination through that alpha mask. The server does
+// that in one request on its fast path, where the two raster copies take its
+// slow generic one. All our sheets are like this.
 class X11SpriteStencil {
  public:
   // The stencil of `picture`, or none when its lower half is not such masks.
@@ -28,20 +28,19 @@ class X11SpriteStencil {
   X11SpriteStencil& operator=(const X11SpriteStencil&) = delete;
 
   // Whether pasting the colours at `colour`, with their masks (maskDx, maskDy)
-  // from them, is the plain copy: the colours lie in the upper half and the
+  // from them, is the laying over: the colours lie in the upper half and the
   // masks where the stencil has them.
   bool Pastes(const BlitRect& colour, int maskDx, int maskDy) const;
-  // The plain copy, from `sheet` (the picture's pixels) onto `dst`.
-  void Paste(xcb_drawable_t dst, xcb_drawable_t sheet, const BlitRect& colour);
+  // Lays the colours of `sheet` (the picture's pixels) over `dst`.
+  void Paste(xcb_render_picture_t dst, xcb_render_picture_t sheet, const BlitRect& colour) const;
 
  private:
-  X11SpriteStencil(const X11Platform& platform, int width, int half, xcb_gcontext_t gc)
-      : x11_(platform), width_(width), half_(half), gc_(gc) {}
+  X11SpriteStencil(const X11Platform& platform, int width, int half, xcb_render_picture_t mask)
+      : x11_(platform), width_(width), half_(half), mask_(mask) {}
 
   const X11Platform& x11_;
   int width_, half_;
-  xcb_gcontext_t gc_;  // GXcopy through the clip
-  int originX_ = 0, originY_ = 0;
+  xcb_render_picture_t mask_;
 };
 
 }  // namespace finbowl

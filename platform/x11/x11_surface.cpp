@@ -7,14 +7,15 @@ namespace finbowl {
 X11Surface::X11Surface(const X11Platform& platform, int w, int h, const QImage* picture)
     : Surface(platform), x11_(platform) {
   if (picture && !picture->isNull()) {
-    picture_ = *picture;
-    stencil_ = X11SpriteStencil::For(platform, picture_);
+    held_ = *picture;
+    stencil_ = X11SpriteStencil::For(platform, held_);
   }
   Build(w, h, 0, 0, 0);
 }
 
 X11Surface::~X11Surface() {
   if (!xcb_connection_has_error(x11_.connection())) {
+    xcb_render_free_picture(x11_.connection(), picture_);
     xcb_free_pixmap(x11_.connection(), pixmap_);
   }
 }
@@ -31,6 +32,7 @@ void X11Surface::SetSize(int w, int h) {
     return;
   }
   const xcb_pixmap_t old = pixmap_;
+  xcb_render_free_picture(x11_.connection(), picture_);
   Build(w, h, pristine_ ? old : 0, pixmapWidth_, pixmapHeight_);
   xcb_free_pixmap(x11_.connection(), old);
 }
@@ -45,17 +47,19 @@ void X11Surface::Build(int w, int h, xcb_pixmap_t pristine, int pristineW, int p
   const auto ph = static_cast<std::uint16_t>(std::max(height_, 1));
   pixmap_ = xcb_generate_id(c);
   xcb_create_pixmap(c, x11_.depth(), pixmap_, x11_.root(), pw, ph);
+  picture_ = xcb_generate_id(c);
+  xcb_render_create_picture(c, picture_, pixmap_, x11_.PictFormat(), 0, nullptr);
   pixmapWidth_ = pw;
   pixmapHeight_ = ph;
   // The picture shows at the corner, cut to the surface; black is left around
   // it only where it does not reach.
-  const int shownW = std::min(width_, picture_.width());
-  const int shownH = std::min(height_, picture_.height());
+  const int shownW = std::min(width_, held_.width());
+  const int shownH = std::min(height_, held_.height());
   if (shownW < pw || shownH < ph) {
     const xcb_rectangle_t all = {0, 0, pw, ph};
     xcb_poly_fill_rectangle(c, pixmap_, x11_.FillGc(), 1, &all);
   }
-  pristine_ = !picture_.isNull();
+  pristine_ = !held_.isNull();
   if (!pristine_ || shownW == 0 || shownH == 0) {
     return;
   }
@@ -79,7 +83,7 @@ void X11Surface::Upload(int w, int h) {
       std::min(x11_.RowsPerRequest(rowBytes), std::max(1, static_cast<int>(kBandBytes / rowBytes)));
   for (int top = 0; top < h; top += rowsPerRequest) {
     const int count = std::min(rowsPerRequest, h - top);
-    const QImage band = picture_.copy(0, top, w, count).convertToFormat(QImage::Format_RGB32);
+    const QImage band = held_.copy(0, top, w, count).convertToFormat(QImage::Format_RGB32);
     xcb_put_image(x11_.connection(), XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap_, x11_.Gc(RasterOp::SrcCopy),
                   static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(count), 0,
                   static_cast<std::int16_t>(top), 0, x11_.depth(),
@@ -100,7 +104,7 @@ void X11Surface::Blit(const BlitRect& r, const Surface& src, RasterOp op) {
 void X11Surface::BlitSprite(const BlitRect& colour, const Surface& src, int maskDx, int maskDy) {
   const auto& sheet = static_cast<const X11Surface&>(src);
   if (sheet.pristine_ && sheet.stencil_ && sheet.stencil_->Pastes(colour, maskDx, maskDy)) {
-    sheet.stencil_->Paste(pixmap_, sheet.pixmap_, colour);
+    sheet.stencil_->Paste(picture_, sheet.picture_, colour);
     pristine_ = false;
   } else {
     Surface::BlitSprite(colour, src, maskDx, maskDy);

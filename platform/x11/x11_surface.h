@@ -20,6 +20,8 @@ class X11Surface final : public Surface {
   void SetSize(int w, int h) override;
   QImage Read() const override;
   xcb_pixmap_t Pixmap() const { return pixmap_; }
+  // The pixmap as a Render picture.
+  xcb_render_picture_t Picture() const { return picture_; }
 
  private:
   void Blit(const BlitRect& rect, const Surface& src, RasterOp op) override;
@@ -32,11 +34,12 @@ class X11Surface final : public Surface {
   void Upload(int w, int h);
 
   const X11Platform& x11_;
-  QImage picture_;  // the picture it was given, sharing its pixels
+  QImage held_;  // the picture it was given, sharing its pixels
   // Pastes this surface's sprites in one copy while it holds only its picture.
   std::unique_ptr<X11SpriteStencil> stencil_;
   bool pristine_ = false;  // nothing has been drawn since the picture was copied in
   xcb_pixmap_t pixmap_ = 0;
+  xcb_render_picture_t picture_ = 0;
   int pixmapWidth_ = 0, pixmapHeight_ = 0;  // at least the surface's size
   int width_ = 0;
   int height_ = 0;
