@@ -36,9 +36,13 @@ const Pictures& LoadPictures() {
 
 QIcon ProgramIcon() {
   // Each size is drawn for itself, so the window manager never has to scale
-  // one up; task switchers and docks show the large ones.
+  // one up. The window carries the sizes window managers draw in title bars
+  // and task bars; the 128 and 256 pixel drawings, for launchers and task
+  // switchers, come from the icon theme through the desktop entry. Decoding
+  // them and handing them to the window as well would cost the start-up
+  // about 8 ms.
   QIcon icon;
-  for (int size : {32, 16, 24, 48, 64, 128, 256}) {
+  for (int size : {32, 16, 24, 48, 64}) {
     icon.addFile(QStringLiteral(":/assets/icon%1.png").arg(size), QSize(size, size));
   }
   return icon;

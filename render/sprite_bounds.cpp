@@ -36,16 +36,18 @@ const SpriteBounds& LoadSpriteBounds() {
   static const SpriteBounds bounds = [] {
     const Pictures& pictures = LoadPictures();
     SpriteBounds b;
+    // Each picture is made 32-bit once, not once per cell.
     for (std::size_t sheet = 0; sheet < b.fish.size(); ++sheet) {
+      const QImage pixels = pictures.pat[sheet].convertToFormat(QImage::Format_RGB32);
       for (std::size_t column = 0; column < b.fish[sheet].size(); ++column) {
         const int x = kFishCell * static_cast<int>(column);
-        b.fish[sheet][column] =
-            PaintedPart(pictures.pat[sheet], x, 0, x, kFishCell, kFishCell, kFishCell);
+        b.fish[sheet][column] = PaintedPart(pixels, x, 0, x, kFishCell, kFishCell, kFishCell);
       }
     }
+    const QImage bubbles = pictures.awa.convertToFormat(QImage::Format_RGB32);
     for (std::size_t k = 0; k < b.bubble.size(); ++k) {
       const int x = kBubbleCell * static_cast<int>(k);
-      b.bubble[k] = PaintedPart(pictures.awa, x, 0, x, kBubbleCell, kBubbleCell, kBubbleCell);
+      b.bubble[k] = PaintedPart(bubbles, x, 0, x, kBubbleCell, kBubbleCell, kBubbleCell);
     }
     return b;
   }();

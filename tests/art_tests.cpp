@@ -299,9 +299,11 @@ TEST(Icons, EverySizeIsOpaqueAndOfferedToTheDesktop) {
     EXPECT_GT(red, area / 16);
     EXPECT_GT(green, size >= 32 ? area / 40 : -1);
     EXPECT_GT(cyan, area / 3);
-    EXPECT_EQ(offered.count(QSize(size, size)), 1) << "the windows offer every size";
+    // The windows carry the sizes a window manager draws; the larger ones
+    // come from the icon theme.
+    EXPECT_EQ(offered.count(QSize(size, size)), size <= 64 ? 1 : 0);
   }
-  EXPECT_EQ(offered.size(), 7);
+  EXPECT_EQ(offered.size(), 5);
   EXPECT_EQ(offered.value(0), QSize(32, 32)) << "the 32-pixel drawing comes first";
 }
 

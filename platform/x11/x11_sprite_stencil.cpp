@@ -12,18 +12,17 @@ constexpr QRgb kWhite = 0xFFFFFFu;
 
 // The alpha mask's bytes, one per pixel of the upper half in rows of
 // `rowBytes`: opaque where the mask is black. Empty when some mask pixel is
-// neither black nor white over white.
-std::vector<std::uint8_t> AlphaBytes(const QImage& pixels, int half, int rowBytes) {
+// neither black nor white over white, which a picture that is no sheet (the
+// tank) shows at once, before any work.
+std::vector<std::uint8_t> AlphaBytes(const QImage& picture, int half, int rowBytes) {
   std::vector<std::uint8_t> alpha(static_cast<std::size_t>(rowBytes) *
                                   static_cast<std::size_t>(half));
   for (int y = 0; y < half; ++y) {
-    const auto* colour = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
-    const auto* mask = reinterpret_cast<const QRgb*>(pixels.constScanLine(y + half));
-    for (int x = 0; x < pixels.width(); ++x) {
-      const QRgb m = mask[x] & kWhite;
+    for (int x = 0; x < picture.width(); ++x) {
+      const QRgb m = picture.pixel(x, y + half) & kWhite;
       if (m == 0) {
         alpha[static_cast<std::size_t>(y * rowBytes + x)] = 0xFF;
-      } else if (m != kWhite || (colour[x] & kWhite) != kWhite) {
+      } else if (m != kWhite || (picture.pixel(x, y) & kWhite) != kWhite) {
         return {};
       }
     }
@@ -52,8 +51,7 @@ std::unique_ptr<X11SpriteStencil> X11SpriteStencil::For(const X11Platform& platf
   }
   xcb_connection_t* c = platform.connection();
   const int rowBytes = PaddedRow(c, width);
-  const std::vector<std::uint8_t> alpha =
-      AlphaBytes(picture.convertToFormat(QImage::Format_RGB32), half, rowBytes);
+  const std::vector<std::uint8_t> alpha = AlphaBytes(picture, half, rowBytes);
   if (alpha.empty()) {
     return nullptr;
   }
