@@ -130,6 +130,31 @@ void MemorySurface::Blit(const BlitRect& rect, const Surface& src, RasterOp op) 
   }
 }
 
+void MemorySurface::BlitSprite(const BlitRect& colour, const Surface& src, int maskDx, int maskDy) {
+  if (&src == this) {
+    Surface::BlitSprite(colour, src, maskDx, maskDy);
+    return;
+  }
+  // Both copies in one pass, pixel by pixel: C XOR (M AND NOT D).
+  const QImage& sheet = static_cast<const MemorySurface&>(src).image_;
+  const int w = colour.w;
+  const qsizetype stride = image_.bytesPerLine() / qsizetype{sizeof(QRgb)};
+  const qsizetype sheetStride = sheet.bytesPerLine() / qsizetype{sizeof(QRgb)};
+  QRgb* d = reinterpret_cast<QRgb*>(image_.bits()) + colour.y * stride + colour.x;
+  const QRgb* c =
+      reinterpret_cast<const QRgb*>(sheet.constBits()) + colour.sy * sheetStride + colour.sx;
+  const QRgb* m = c + maskDy * sheetStride + maskDx;
+  for (int row = 0; row < colour.h; ++row, d += stride, c += sheetStride, m += sheetStride) {
+    QRgb* __restrict out = d;
+    const QRgb* __restrict in = c;
+    const QRgb* __restrict mask = m;
+    for (int column = 0; column < w; ++column) {
+      out[column] = ApplyRasterOp(RasterOp::SrcInvert, in[column],
+                                  ApplyRasterOp(RasterOp::SrcErase, mask[column], out[column]));
+    }
+  }
+}
+
 std::unique_ptr<Surface> MemoryPlatform::CreateSurface(int w, int h, const QImage* picture) {
   return std::make_unique<MemorySurface>(*this, w, h, picture);
 }

@@ -31,6 +31,7 @@ class MemorySurface final : public Surface {
 
  private:
   void Blit(const BlitRect& rect, const Surface& src, RasterOp op) override;
+  void BlitSprite(const BlitRect& colour, const Surface& src, int maskDx, int maskDy) override;
 
   std::optional<QImage> picture_;
   QImage image_;
