@@ -16,12 +16,14 @@
 # round. The two Finbowls take rounds of their own: the one drawing in memory
 # would slow whatever runs beside it.
 # Usage: bench/cpu_budget.sh [SECONDS_PER_ROUND [ROUNDS]]   (default 10 and 9)
+#   FINBOWL_BUDGET_KINDS="x11 memory minimised scale2" measures those ways of
+#   running (default "x11 memory").
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 seconds=${1:-10}
 rounds=${2:-9}
 export PATH="$PATH:/usr/games"
-finbowl_need_packages $FINBOWL_BUILD_PACKAGES $FINBOWL_TESTING_PACKAGES xvfb xauth openbox wmctrl imagemagick
+finbowl_need_packages $FINBOWL_BUILD_PACKAGES $FINBOWL_TESTING_PACKAGES xvfb xauth openbox wmctrl xdotool imagemagick
 finbowl_need_packages xfishtank || finbowl_say "xfishtank is not available; measuring Finbowl only"
 # The release build with the benchmarks, and only what this script runs.
 finbowl_build bench finbowl finbowl_startup_time finbowl_bare_window >/dev/null
@@ -58,10 +60,14 @@ if command -v xfishtank >/dev/null 2>&1; then
   /usr/bin/convert "$FINBOWL_ROOT/assets/tank.png" -crop 640x450+0+0 +repage "$work/tank.png"
 fi
 
+# The ways of running Finbowl to measure: x11 (the default drawing), memory
+# (FINBOWL_DRAWING=memory), minimised (x11 with its window minimised once it
+# is up) and scale2 (x11 at QT_SCALE_FACTOR=2 on a screen twice as big).
+read -r -a kinds <<<"${FINBOWL_BUDGET_KINDS:-x11 memory}"
 echo "CPU as a share of one core, $rounds rounds of $seconds s for each Finbowl, beside xfishtank:"
-for round in $(seq $((2 * rounds))); do
-  if [ "$round" -le "$rounds" ]; then drawing=x11; else drawing=memory; fi
-  subjects=("$drawing")
+for round in $(seq $((${#kinds[@]} * rounds))); do
+  kind=${kinds[$(((round - 1) / rounds))]}
+  subjects=("$kind")
   [ -s "$work/tank.png" ] && subjects+=(xfishtank)
   declare -A program=()
   for s in "${subjects[@]}"; do
@@ -69,18 +75,26 @@ for round in $(seq $((2 * rounds))); do
       start_x "$s" 640x450x24
       xfishtank -f 5 -b 10 -r 0.1 -i 0.1 -p "$work/tank.png" >/dev/null 2>&1 &
     else
-      start_x "$s" 1024x768x24
+      screen=1024x768x24 drawing=x11 scale=1
+      [ "$s" = memory ] && drawing=memory
+      [ "$s" = scale2 ] && screen=2560x1600x24 scale=2
+      start_x "$s" "$screen"
+      minimised_display=$DISPLAY
       XDG_RUNTIME_DIR=$work openbox >/dev/null 2>&1 &
       pids+=("$!")
       for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
       sleep 0.5
-      (cd "$work" && exec env XDG_RUNTIME_DIR="$work" FINBOWL_DRAWING="$s" "$release/finbowl") \
-        >/dev/null 2>&1 &
+      (cd "$work" && exec env XDG_RUNTIME_DIR="$work" FINBOWL_DRAWING="$drawing" \
+        QT_SCALE_FACTOR="$scale" "$release/finbowl") >/dev/null 2>&1 &
     fi
     pids+=("$!")
     program[$s]=$!
   done
   sleep 3  # past start-up
+  if [ "$kind" = minimised ]; then
+    DISPLAY=$minimised_display xdotool search --sync --name '^Finbowl$' windowminimize %@ >/dev/null
+    sleep 1  # the program hears of it
+  fi
   declare -A p0=() x0=()
   for s in "${subjects[@]}"; do
     xv="xvfb_$s"
@@ -97,7 +111,7 @@ for round in $(seq $((2 * rounds))); do
   stop_all
 done
 
-awk -v s="$seconds" '
+awk -v s="$seconds" -v kinds="${kinds[*]}" '
   function pct(ns) { return ns / s / 1e7 }
   function median(a, n,   i, j, t) {
     for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
@@ -116,15 +130,15 @@ awk -v s="$seconds" '
     if (ref > 0 && mine != "") ratio[mine, ++ratios[mine]] = all[mine, mk] / ref
   }
   END {
-    order[1] = "x11"; order[2] = "memory"; order[3] = "xfishtank"
-    for (o = 1; o <= 3; o++) {
+    names = split(kinds " xfishtank", order, " ")
+    for (o = 1; o <= names; o++) {
       name = order[o]; n = count[name]; if (!n) continue
       for (i = 1; i <= n; i++) { a[i] = prog[name, i]; b[i] = srv[name, i]; c[i] = all[name, i] }
       label = name == "xfishtank" ? "xfishtank (reference)" : "finbowl (" name ")"
       printf "%-22s program %6.3f%%  X server %6.3f%%  together %6.3f%%  RSS peak %s MB, settled %s MB\n",
              label, median(a, n), median(b, n), median(c, n), rss[name], settled[name]
     }
-    for (o = 1; o <= 2; o++) {
+    for (o = 1; o < names; o++) {
       name = order[o]; n = ratios[name]; if (!n) continue
       line = ""
       for (i = 1; i <= n; i++) { r[i] = ratio[name, i]; line = line sprintf(" %.2f", r[i]) }
