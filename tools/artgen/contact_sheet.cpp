@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "palette.h"
-#include "platform/raster_op.h"
 
 namespace finbowl::art {
 namespace {
@@ -27,9 +26,7 @@ void Paste(QImage& work, const QImage& source, int sx, int maskY, int size, int 
       const auto m = source.pixel(sx + col, maskY + row);
       const auto c = source.pixel(sx + col, row);
       auto d = work.pixel(dx, dy);
-      d = ApplyRasterOp(RasterOp::SrcErase, m, d);
-      d = ApplyRasterOp(RasterOp::SrcInvert, c, d);
-      work.setPixel(dx, dy, d);
+      work.setPixel(dx, dy, 0xFF000000u | (c ^ (m & ~d)));
     }
   }
 }
