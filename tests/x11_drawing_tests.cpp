@@ -290,7 +290,7 @@ TEST_F(X11DrawingTest, TheTankKeepsShowingItsFrameWhileTheBufferIsDrawnOutsideAF
   const xcb_rectangle_t all = {0, 0, 0x7FFF, 0x7FFF};
   xcb_poly_fill_rectangle(x11.connection(),
                           static_cast<xcb_drawable_t>(server->surfaces.suisou->winId()),
-                          x11.FillGc(), 1, &all);
+                          x11.Gc(RasterOp::SrcCopy), 1, &all);
   server->surfaces.suisou->repaint();
   EXPECT_TRUE(ScreensShowTheFrame());
 

@@ -114,10 +114,6 @@ X11Platform::X11Platform(xcb_connection_t* connection, const xcb_screen_t& scree
     const std::uint32_t values[] = {functions[i], 0};
     xcb_create_gc(connection_, gcs_[i], root_, XCB_GC_FUNCTION | XCB_GC_GRAPHICS_EXPOSURES, values);
   }
-  fillGc_ = xcb_generate_id(connection_);
-  const std::uint32_t fill[] = {XCB_GX_COPY, 0, 0};
-  xcb_create_gc(connection_, fillGc_, root_,
-                XCB_GC_FUNCTION | XCB_GC_FOREGROUND | XCB_GC_GRAPHICS_EXPOSURES, fill);
 }
 
 X11Platform::~X11Platform() {
@@ -127,7 +123,6 @@ X11Platform::~X11Platform() {
   for (const xcb_gcontext_t gc : gcs_) {
     xcb_free_gc(connection_, gc);
   }
-  xcb_free_gc(connection_, fillGc_);
   xcb_flush(connection_);
 }
 

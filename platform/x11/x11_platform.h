@@ -29,8 +29,9 @@ class X11Platform final : public DrawingPlatform {
                                        const QImage* picture) override;
 
   xcb_connection_t* connection() const { return connection_; }
+  // The GC of a raster operation. Its foreground is black, so the copy GC
+  // also fills with black.
   xcb_gcontext_t Gc(RasterOp op) const;
-  xcb_gcontext_t FillGc() const { return fillGc_; }
   std::uint8_t depth() const { return depth_; }
   xcb_window_t root() const { return root_; }
   // The Render format of the screen's own pixels, which every pixmap and the
@@ -50,7 +51,6 @@ class X11Platform final : public DrawingPlatform {
   xcb_render_pictformat_t pictFormat_;
   xcb_render_pictformat_t alphaFormat_;
   std::array<xcb_gcontext_t, 3> gcs_{};  // copy, and-reverse, xor
-  xcb_gcontext_t fillGc_ = 0;
 };
 
 // Pixels of a drawable, as 0xffRRGGBB; black where the server gives none.

@@ -57,7 +57,7 @@ void X11Surface::Build(int w, int h, xcb_pixmap_t pristine, int pristineW, int p
   const int shownH = std::min(height_, held_.height());
   if (shownW < pw || shownH < ph) {
     const xcb_rectangle_t all = {0, 0, pw, ph};
-    xcb_poly_fill_rectangle(c, pixmap_, x11_.FillGc(), 1, &all);
+    xcb_poly_fill_rectangle(c, pixmap_, x11_.Gc(RasterOp::SrcCopy), 1, &all);
   }
   pristine_ = !held_.isNull();
   if (!pristine_ || shownW == 0 || shownH == 0) {

@@ -28,13 +28,8 @@ class X11Tank final : public VisibleSurface, private QAbstractNativeEventFilter 
 
   ~X11Tank() override {
     QCoreApplication::instance()->removeNativeEventFilter(this);
-    xcb_connection_t* c = x11_.connection();
-    if (!xcb_connection_has_error(c)) {
-      for (const xcb_render_picture_t picture : {source_.picture, target_.picture}) {
-        if (picture != 0) {
-          xcb_render_free_picture(c, picture);
-        }
-      }
+    if (target_ != 0 && !xcb_connection_has_error(x11_.connection())) {
+      xcb_render_free_picture(x11_.connection(), target_);
     }
   }
 
@@ -74,12 +69,6 @@ class X11Tank final : public VisibleSurface, private QAbstractNativeEventFilter 
   }
 
  private:
-  // A Render picture made for one drawable.
-  struct Picture {
-    xcb_drawable_t drawable = 0;
-    xcb_render_picture_t picture = 0;
-  };
-
   xcb_window_t Window() const {
     // The id as it is, without winId()'s trip into the toolkit on every frame.
     return testAttribute(Qt::WA_WState_Created) ? static_cast<xcb_window_t>(internalWinId()) : 0;
@@ -140,38 +129,35 @@ class X11Tank final : public VisibleSurface, private QAbstractNativeEventFilter 
     const auto top = static_cast<std::int16_t>(std::floor(part.y * ratio));
     const auto right = static_cast<std::int16_t>(std::ceil((part.x + part.w) * ratio));
     const auto bottom = static_cast<std::int16_t>(std::ceil((part.y + part.h) * ratio));
-    xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, source_.picture, XCB_RENDER_PICTURE_NONE,
-                         target_.picture, left, top, 0, 0, left, top,
+    xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, image_.Picture(), XCB_RENDER_PICTURE_NONE,
+                         target_, left, top, 0, 0, left, top,
                          static_cast<std::uint16_t>(right - left),
                          static_cast<std::uint16_t>(bottom - top));
   }
 
-  // Render pictures of the image and the window, the image's scaled by
-  // `ratio` with nearest neighbour; made again when either drawable or the
-  // ratio changes.
+  // The window as a Render picture, made again with the window, and the
+  // image's picture scaled by `ratio` with nearest neighbour. Nothing else
+  // reads the image through Render.
   void PrepareScaling(xcb_window_t window, qreal ratio) {
     xcb_connection_t* c = x11_.connection();
-    const auto remake = [&](Picture& picture, xcb_drawable_t drawable) {
-      if (picture.drawable == drawable) {
-        return false;
+    if (window != targetWindow_) {
+      if (target_ != 0) {
+        xcb_render_free_picture(c, target_);
       }
-      if (picture.picture != 0) {
-        xcb_render_free_picture(c, picture.picture);
-      }
-      picture = {drawable, xcb_generate_id(c)};
-      xcb_render_create_picture(c, picture.picture, drawable, x11_.PictFormat(), 0, nullptr);
-      return true;
-    };
-    remake(target_, window);
-    if (remake(source_, image_.Pixmap()) || ratio != scaledBy_) {
+      target_ = xcb_generate_id(c);
+      xcb_render_create_picture(c, target_, window, x11_.PictFormat(), 0, nullptr);
+      targetWindow_ = window;
+    }
+    if (image_.Picture() != scaled_ || ratio != scaledBy_) {
       const auto fixed = [](double v) {
         return static_cast<xcb_render_fixed_t>(std::lround(v * 65536));
       };
       const xcb_render_transform_t transform = {
           fixed(1 / ratio), 0, 0, 0, fixed(1 / ratio), 0, 0, 0, fixed(1)};
-      xcb_render_set_picture_transform(c, source_.picture, transform);
+      xcb_render_set_picture_transform(c, image_.Picture(), transform);
       static constexpr char kNearest[] = "nearest";
-      xcb_render_set_picture_filter(c, source_.picture, sizeof kNearest - 1, kNearest, 0, nullptr);
+      xcb_render_set_picture_filter(c, image_.Picture(), sizeof kNearest - 1, kNearest, 0, nullptr);
+      scaled_ = image_.Picture();
       scaledBy_ = ratio;
     }
   }
@@ -179,7 +165,9 @@ class X11Tank final : public VisibleSurface, private QAbstractNativeEventFilter 
   const X11Platform& x11_;
   X11Surface image_;
   xcb_window_t watched_ = 0;  // the window whose covering the server reports
-  Picture source_, target_;
+  xcb_window_t targetWindow_ = 0;
+  xcb_render_picture_t target_ = 0;  // the window's picture
+  xcb_render_picture_t scaled_ = 0;  // the image's picture, as last scaled
   qreal scaledBy_ = 0;
 };
 
