@@ -29,17 +29,7 @@ finbowl_need_packages xfishtank || finbowl_say "xfishtank is not available; meas
 finbowl_build bench finbowl finbowl_startup_time finbowl_bare_window >/dev/null
 release="$FINBOWL_ROOT/build/bench"
 
-work=$(mktemp -d)
-chmod 700 "$work"
-pids=()
-stop_all() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  pids=()
-}
-trap 'stop_all; rm -rf "$work"' EXIT
-
-cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%d", s }'; }
+source "$FINBOWL_ROOT/bench/rounds.sh"
 peak_rss_mb() { awk '/VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 rss_mb() { awk '/VmRSS/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 

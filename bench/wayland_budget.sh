@@ -19,29 +19,8 @@ finbowl_need_packages $FINBOWL_BUILD_PACKAGES $FINBOWL_TESTING_PACKAGES weston q
 finbowl_build bench finbowl finbowl_repaint_floor >/dev/null
 release="$FINBOWL_ROOT/build/bench"
 
-work=$(mktemp -d)
-chmod 700 "$work"
-pids=()
-stop_all() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  pids=()
-}
-trap 'stop_all; rm -rf "$work"' EXIT
+source "$FINBOWL_ROOT/bench/rounds.sh"
 
-cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ s += $1 } END { printf "%d", s }'; }
-
-# No animations, panel or blanking: only the client changes the picture.
-cat >"$work/weston.ini" <<'INI'
-[core]
-idle-time=0
-[shell]
-panel-position=none
-animation=none
-close-animation=none
-startup-animation=none
-focus-animation=none
-INI
 # Five goldfish, three red and two black.
 printf '\x04\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x00\x00' >"$work/SET"
 
@@ -60,7 +39,7 @@ for round in $(seq "$rounds"); do
     rm -rf "$runtime"
     mkdir -m 700 "$runtime"
     XDG_RUNTIME_DIR=$runtime weston --backend=headless-backend.so --socket=budget --use-pixman \
-      --width=1024 --height=768 --config="$work/weston.ini" >/dev/null 2>&1 &
+      --width=1024 --height=768 --config="$FINBOWL_ROOT/tests/support/weston.ini" >/dev/null 2>&1 &
     pids+=("$!")
     compositor[$s]=$!
     for _ in $(seq 100); do [ -S "$runtime/budget" ] && break; sleep 0.1; done

@@ -8,6 +8,7 @@
 #   wayland_smoke_test.sh PROGRAM
 set -uo pipefail
 program=$1
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 for tool in weston weston-screenshooter; do
   if ! command -v "$tool" >/dev/null; then
@@ -37,23 +38,11 @@ fail() {
   exit 1
 }
 
-# No animations and no panel (its clock would tick): only clients change the
-# picture. No idle blanking either.
-cat >"$runtime/weston.ini" <<'EOF'
-[core]
-idle-time=0
-[shell]
-panel-position=none
-animation=none
-close-animation=none
-startup-animation=none
-focus-animation=none
-EOF
 socket=finbowl-test
 export XDG_RUNTIME_DIR="$runtime" WAYLAND_DISPLAY="$socket"
 unset DISPLAY
 weston --backend=headless-backend.so --socket="$socket" --use-pixman --width=1024 --height=768 \
-  --debug --config="$runtime/weston.ini" --log="$runtime/weston.log" >/dev/null 2>&1 &
+  --debug --config="$here/support/weston.ini" --log="$runtime/weston.log" >/dev/null 2>&1 &
 weston=$!
 for _ in $(seq 300); do
   [ -S "$runtime/$socket" ] && break
