@@ -1,14 +1,12 @@
 #include "shell/form1.h"
 
 #include <QCloseEvent>
-#include <QLayout>
 #include <QMenuBar>
 
 #include "dialog/frm_set.h"
 #include "platform/window_frame.h"
 #include "render/draw_sprite.h"
 #include "render/frame_step.h"
-#include "render/pictures.h"
 #include "sim/live_fish.h"
 #include "sim/slow_tick.h"
 #include "sim/stock.h"
