@@ -64,20 +64,13 @@ class MemoryVisibleSurface final : public VisibleSurface {
 
   Surface& Image() override { return image_; }
 
-  void Refresh(const AreaSet& changed) override {
-    if (!CanBeSeen()) {
-      return;
-    }
-    if (changed.CoversEverything()) {
-      update();
-      return;
-    }
+ protected:
+  void RefreshParts(const AreaSet& changed) override {
     for (const Area& area : changed) {
       update(area.x, area.y, area.w, area.h);
     }
   }
 
- protected:
   void RefreshWhole() override { update(); }
 
   void paintEvent(QPaintEvent* event) override {

@@ -58,6 +58,17 @@ void PasteSprite(Surface& dst, int x, int y, int w, int h, const Surface& src, i
   }
 }
 
+void VisibleSurface::Refresh(const AreaSet& changed) {
+  if (!CanBeSeen()) {
+    return;
+  }
+  if (changed.CoversEverything()) {
+    RefreshWhole();
+  } else {
+    RefreshParts(changed);
+  }
+}
+
 bool VisibleSurface::event(QEvent* event) {
   // The top-level window exists once the tank is first shown; from then on
   // its events say whether it can be seen.

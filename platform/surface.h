@@ -75,10 +75,10 @@ void PasteSprite(Surface& dst, int x, int y, int w, int h, const Surface& src, i
 class VisibleSurface : public QWidget {
  public:
   virtual Surface& Image() = 0;
-  // Presents `changed`, the parts of the image drawn since the last refresh.
-  // Whatever else the screen lost meanwhile (the tank was hidden, covered or
-  // never shown) is presented whole.
-  virtual void Refresh(const AreaSet& changed) = 0;
+  // Presents `changed`, the parts of the image drawn since the last refresh;
+  // nothing while the tank cannot be seen. Whatever else the screen lost
+  // meanwhile (the tank was hidden, covered or never shown) is presented whole.
+  void Refresh(const AreaSet& changed);
 
   // Whether anything of the tank may be seen: false while its window is
   // minimised or unmapped (another workspace), or the tank fully covered.
@@ -95,8 +95,9 @@ class VisibleSurface : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
   // A platform that learns when the tank is fully covered says so here.
   void SetCovered(bool covered);
-  // Presents the whole image, now or at the next paint.
+  // Presents the whole image, or these parts of it, now or at the next paint.
   virtual void RefreshWhole() = 0;
+  virtual void RefreshParts(const AreaSet& changed) = 0;
 
  private:
   // The tank's window is in a new state; when that makes the tank seen again,

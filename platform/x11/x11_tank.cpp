@@ -36,21 +36,14 @@ class X11Tank final : public VisibleSurface, private QAbstractNativeEventFilter 
   Surface& Image() override { return image_; }
   QPaintEngine* paintEngine() const override { return nullptr; }
 
-  void Refresh(const AreaSet& changed) override {
-    if (!CanBeSeen()) {
-      return;
-    }
-    if (changed.CoversEverything()) {
-      RefreshWhole();
-      return;
-    }
+ protected:
+  void RefreshParts(const AreaSet& changed) override {
     for (const Area& area : changed) {
       Present(area);
     }
     xcb_flush(x11_.connection());
   }
 
- protected:
   void RefreshWhole() override {
     Present({0, 0, image_.Width(), image_.Height()});
     xcb_flush(x11_.connection());
