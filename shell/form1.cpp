@@ -4,7 +4,7 @@
 #include <QMenuBar>
 
 #include "dialog/frm_set.h"
-#include "platform/window_frame.h"
+#include "shell/window_frame.h"
 #include "render/draw_sprite.h"
 #include "render/frame_step.h"
 #include "sim/live_fish.h"

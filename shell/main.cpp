@@ -1,7 +1,7 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "platform/application_setup.h"
+#include "shell/application_setup.h"
 #include "render/pictures.h"
 #include "shell/app_main.h"
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "dialog/frm_set.h"
-#include "platform/termination_signals.h"
+#include "shell/termination_signals.h"
 #include "shell/form1.h"
 #include "shell/settings_record.h"
 #include "support/temp_dir.h"

@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-#include "platform/application_setup.h"
+#include "shell/application_setup.h"
 #include "render/pictures.h"
 
 int main(int argc, char** argv) {

@@ -7,7 +7,7 @@
 
 #include <QApplication>
 
-#include "platform/application_setup.h"
+#include "shell/application_setup.h"
 #include "render/pictures.h"
 #include "support/x_session.h"
 

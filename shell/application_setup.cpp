@@ -1,11 +1,11 @@
-#include "platform/application_setup.h"
+#include "shell/application_setup.h"
 
 #include <QApplication>
 #include <QFont>
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/termination_signals.h"
+#include "shell/termination_signals.h"
 
 namespace finbowl {
 

@@ -1,4 +1,4 @@
-#include "platform/window_frame.h"
+#include "shell/window_frame.h"
 
 #include <QEvent>
 #include <QGuiApplication>

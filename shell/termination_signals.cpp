@@ -1,4 +1,4 @@
-#include "platform/termination_signals.h"
+#include "shell/termination_signals.h"
 
 #include <fcntl.h>
 #include <sys/socket.h>
