@@ -7,8 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/surface.h"
-#include "render/draw_sprite.h"
 #include "render/frame_step.h"
 #include "render/pictures.h"
 #include "sim/slow_tick.h"
@@ -22,15 +20,14 @@ constexpr std::size_t kFrameBytes = std::size_t{kTankWidth} * kTankHeight * 4;
 // Five fish, each with a bubble that is in the water and drawn every frame.
 void FrameStepFiveFishFiveBubbles(benchmark::State& state) {
   auto platform = CreateDrawingPlatform();
-  TankSurfaces tank(*platform, nullptr);
-  SizeTankSurfaces(tank);
+  Tank tank(*platform, LoadPictures(), nullptr);
+  tank.SetSize();
   SettingsRecord settings;
   settings.lastFish = 4;
   settings.fishKind = {0, 1, 0, 1, 0, 0};
   FishTable table;
   ClockRandom random;
   StockTank(table, settings, random, [] { return kTankHeight; });
-  const std::function<int()> width = [] { return kTankWidth; };
   int frame = 0;
   for (auto _ : state) {
     if (frame++ % 25 == 0) {
@@ -42,7 +39,7 @@ void FrameStepFiveFishFiveBubbles(benchmark::State& state) {
       table.bubble[i] = {1, static_cast<std::int16_t>(fish.x + 85),
                          static_cast<std::int16_t>(fish.y + 25)};
     }
-    FrameStep(tank, table, settings, random, width);
+    FrameStep(tank, table, settings, random, kTankWidth);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * 2 * kFrameBytes));
 }
@@ -51,11 +48,11 @@ BENCHMARK(FrameStepFiveFishFiveBubbles);
 // One fish cell pasted through its mask: two 75 x 75 raster copies.
 void DrawOneFish(benchmark::State& state) {
   auto platform = CreateDrawingPlatform();
-  TankSurfaces tank(*platform, nullptr);
-  SizeTankSurfaces(tank);
+  Tank tank(*platform, LoadPictures(), nullptr);
+  tank.SetSize();
   const Fish fish{200, 200, 1, 75, 2, 0};
   for (auto _ : state) {
-    DrawFish(tank, fish);
+    tank.DrawFish(fish);
     benchmark::ClobberMemory();
   }
 }

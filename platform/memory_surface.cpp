@@ -1,83 +1,136 @@
-#include "platform/memory_surface.h"
-
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cstring>
 
+#include "platform/surface.h"
+
 namespace finbowl {
 namespace {
 
-// Buffers that hold no picture start black; nothing ever shows them before
-// they are drawn over.
-constexpr QRgb kBlank = 0xFF000000u;
-
-QImage MakeImage(int w, int h, const std::optional<QImage>& picture) {
+// `picture` at the corner of a w x h image, cut to it and black beyond.
+QImage MakeImage(int w, int h, const QImage* picture) {
   QImage image(std::max(w, 0), std::max(h, 0), QImage::Format_RGB32);
-  image.fill(kBlank);
+  image.fill(Qt::black);
   if (picture && !image.isNull()) {
-    const int rows = std::min(image.height(), picture->height());
-    const int columns = std::min(image.width(), picture->width());
+    const QImage pixels = picture->convertToFormat(QImage::Format_RGB32);
+    const int rows = std::min(image.height(), pixels.height());
+    const auto bytes = static_cast<std::size_t>(std::min(image.width(), pixels.width())) * 4;
     for (int row = 0; row < rows; ++row) {
-      std::memcpy(image.scanLine(row), picture->constScanLine(row),
-                  static_cast<std::size_t>(columns) * sizeof(QRgb));
+      std::memcpy(image.scanLine(row), pixels.constScanLine(row), bytes);
     }
   }
   return image;
 }
 
-template <RasterOp op>
-void CombineRows(QImage& dst, const QImage& src, const BlitRect& r) {
-  // Everything the loops need is held locally: a pixel store could otherwise
-  // alias the rectangle's fields, which keeps the compiler from vectorising.
-  const int w = r.w;
-  const auto bytes = static_cast<std::size_t>(w) * sizeof(QRgb);
+// Row by row through two images, from the corners a copy gives.
+template <typename Op>
+void ForEachRow(QImage& dst, const QImage& src, const Copy& c, Op op) {
   const qsizetype dstStride = dst.bytesPerLine() / qsizetype{sizeof(QRgb)};
   const qsizetype srcStride = src.bytesPerLine() / qsizetype{sizeof(QRgb)};
-  QRgb* d = reinterpret_cast<QRgb*>(dst.bits()) + r.y * dstStride + r.x;
-  const QRgb* s = reinterpret_cast<const QRgb*>(src.constBits()) + r.sy * srcStride + r.sx;
-  for (int row = 0; row < r.h; ++row, d += dstStride, s += srcStride) {
-    if constexpr (op == RasterOp::SrcCopy) {
-      std::memcpy(d, s, bytes);
-    } else {
-      QRgb* __restrict out = d;
-      const QRgb* __restrict in = s;
-      for (int column = 0; column < w; ++column) {
-        out[column] = ApplyRasterOp(op, in[column], out[column]);
-      }
-    }
+  QRgb* d = reinterpret_cast<QRgb*>(dst.bits()) + c.to.y * dstStride + c.to.x;
+  const QRgb* s = reinterpret_cast<const QRgb*>(src.constBits()) + c.sy * srcStride + c.sx;
+  for (int row = 0; row < c.to.h; ++row, d += dstStride, s += srcStride) {
+    op(d, s, srcStride);
   }
 }
 
-// Paints the retained image. A refresh asks Qt to repaint the changed parts,
-// which it does once the frame step has returned to the event loop: the paint
-// then reads a finished frame, and the compositor (or X server) is handed only
-// those parts.
-class MemoryVisibleSurface final : public VisibleSurface {
+template <RasterOp op>
+void Combine(QImage& dst, const QImage& src, const Copy& c) {
+  // The width is held locally: a pixel store could otherwise alias the
+  // copy's fields, which keeps the compiler from vectorising.
+  const int w = c.to.w;
+  ForEachRow(dst, src, c, [w](QRgb* __restrict out, const QRgb* __restrict in, qsizetype) {
+    if constexpr (op == RasterOp::SrcCopy) {
+      std::memmove(out, in, static_cast<std::size_t>(w) * sizeof(QRgb));
+    } else {
+      for (int x = 0; x < w; ++x) {
+        out[x] = ApplyRasterOp(op, in[x], out[x]);
+      }
+    }
+  });
+}
+
+class MemorySheet final : public SpriteSheet {
  public:
-  MemoryVisibleSurface(const DrawingPlatform& platform, QWidget* parent, int w, int h,
-                       const QImage* picture)
-      : VisibleSurface(parent), image_(platform, w, h, picture) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    resize(w, h);
+  explicit MemorySheet(const QImage& picture)
+      : SpriteSheet(picture.width(), picture.height()),
+        pixels_(picture.convertToFormat(QImage::Format_RGB32)) {}
+  QImage Read() const override { return pixels_; }
+  const QImage& Pixels() const { return pixels_; }
+
+ private:
+  QImage pixels_;
+};
+
+class MemorySurface final : public Surface {
+ public:
+  MemorySurface(int w, int h, const QImage* picture)
+      : Surface(std::max(w, 0), std::max(h, 0)), image_(MakeImage(w, h, picture)) {}
+
+  void SetSize(int w, int h) override {
+    image_ = MakeImage(w, h, &image_);
+    Resized(image_.width(), image_.height());
   }
+  QImage Read() const override { return image_; }
+  const QImage& Pixels() const { return image_; }
 
-  Surface& Image() override { return image_; }
-
- protected:
-  void RefreshParts(const AreaSet& changed) override {
-    for (const Area& area : changed) {
-      update(area.x, area.y, area.w, area.h);
+ private:
+  void Blit(const Copy& copy, const Surface& src, RasterOp op) override {
+    const QImage& from = static_cast<const MemorySurface&>(src).image_;
+    switch (op) {
+      case RasterOp::SrcCopy:
+        Combine<RasterOp::SrcCopy>(image_, from, copy);
+        break;
+      case RasterOp::SrcErase:
+        Combine<RasterOp::SrcErase>(image_, from, copy);
+        break;
+      case RasterOp::SrcInvert:
+        Combine<RasterOp::SrcInvert>(image_, from, copy);
+        break;
     }
   }
 
-  void RefreshWhole() override { update(); }
+  void Paste(const Copy& copy, const SpriteSheet& sheet, int maskDy) override {
+    // Both raster copies in one pass: C XOR (M AND NOT D).
+    const int w = copy.to.w;
+    ForEachRow(image_, static_cast<const MemorySheet&>(sheet).Pixels(), copy,
+               [w, maskDy](QRgb* __restrict out, const QRgb* __restrict in, qsizetype stride) {
+                 const QRgb* __restrict mask = in + maskDy * stride;
+                 for (int x = 0; x < w; ++x) {
+                   out[x] = ApplyRasterOp(RasterOp::SrcInvert, in[x],
+                                          ApplyRasterOp(RasterOp::SrcErase, mask[x], out[x]));
+                 }
+               });
+  }
 
+  QImage image_;
+};
+
+// Presenting asks the toolkit to repaint the parts, which it does once the
+// frame has returned to the event loop: the paint reads a finished frame, and
+// the compositor (or X server) is handed only those parts.
+class MemoryVisibleSurface final : public VisibleSurface {
+ public:
+  MemoryVisibleSurface(QWidget* parent, const QImage& picture)
+      : VisibleSurface(parent), image_(picture.width(), picture.height(), &picture) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(picture.size());
+  }
+
+  Surface& Image() override { return image_; }
+  void Present(std::span<const Rect> parts) override {
+    for (const Rect& part : parts) {
+      update(part.x, part.y, part.w, part.h);
+    }
+  }
+
+ protected:
   void paintEvent(QPaintEvent* event) override {
-    // Part by part: one draw of their bounding rectangle through a clip would
-    // cost a pass over most of the tank when the fish are far apart. Every
-    // part maps onto the screen with the same scale, so neighbouring parts
-    // meet without a seam at any device-pixel ratio.
+    // Part by part: one draw of their bounding rectangle would cost a pass
+    // over most of the tank when the fish are far apart. Every part maps onto
+    // the screen with the same scale, so neighbouring parts meet without a
+    // seam at any device-pixel ratio.
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     const QImage& pixels = image_.Pixels();
@@ -91,70 +144,23 @@ class MemoryVisibleSurface final : public VisibleSurface {
   MemorySurface image_;
 };
 
+class MemoryPlatform final : public DrawingPlatform {
+ public:
+  std::unique_ptr<Surface> CreateSurface(int w, int h, const QImage* picture) override {
+    return std::make_unique<MemorySurface>(w, h, picture);
+  }
+  std::unique_ptr<SpriteSheet> CreateSpriteSheet(const QImage& sheet) override {
+    return std::make_unique<MemorySheet>(sheet);
+  }
+  VisibleSurface* CreateVisibleSurface(QWidget* parent, const QImage& picture) override {
+    return new MemoryVisibleSurface(parent, picture);
+  }
+};
+
 }  // namespace
 
-MemorySurface::MemorySurface(const DrawingPlatform& platform, int w, int h, const QImage* picture)
-    : Surface(platform) {
-  if (picture) {
-    picture_ = picture->convertToFormat(QImage::Format_RGB32);
-  }
-  image_ = MakeImage(w, h, picture_);
-}
-
-void MemorySurface::SetSize(int w, int h) {
-  image_ = MakeImage(w, h, picture_);
-}
-
-void MemorySurface::Blit(const BlitRect& rect, const Surface& src, RasterOp op) {
-  const QImage& source = static_cast<const MemorySurface&>(src).image_;
-  // A copy within one surface may overlap itself; read from a snapshot then.
-  const QImage snapshot = &src == this ? source.copy() : QImage();
-  const QImage& from = &src == this ? snapshot : source;
-  switch (op) {
-    case RasterOp::SrcCopy:
-      CombineRows<RasterOp::SrcCopy>(image_, from, rect);
-      break;
-    case RasterOp::SrcErase:
-      CombineRows<RasterOp::SrcErase>(image_, from, rect);
-      break;
-    case RasterOp::SrcInvert:
-      CombineRows<RasterOp::SrcInvert>(image_, from, rect);
-      break;
-  }
-}
-
-void MemorySurface::BlitSprite(const BlitRect& colour, const Surface& src, int maskDx, int maskDy) {
-  if (&src == this) {
-    Surface::BlitSprite(colour, src, maskDx, maskDy);
-    return;
-  }
-  // Both copies in one pass, pixel by pixel: C XOR (M AND NOT D).
-  const QImage& sheet = static_cast<const MemorySurface&>(src).image_;
-  const int w = colour.w;
-  const qsizetype stride = image_.bytesPerLine() / qsizetype{sizeof(QRgb)};
-  const qsizetype sheetStride = sheet.bytesPerLine() / qsizetype{sizeof(QRgb)};
-  QRgb* d = reinterpret_cast<QRgb*>(image_.bits()) + colour.y * stride + colour.x;
-  const QRgb* c =
-      reinterpret_cast<const QRgb*>(sheet.constBits()) + colour.sy * sheetStride + colour.sx;
-  const QRgb* m = c + maskDy * sheetStride + maskDx;
-  for (int row = 0; row < colour.h; ++row, d += stride, c += sheetStride, m += sheetStride) {
-    QRgb* __restrict out = d;
-    const QRgb* __restrict in = c;
-    const QRgb* __restrict mask = m;
-    for (int column = 0; column < w; ++column) {
-      out[column] = ApplyRasterOp(RasterOp::SrcInvert, in[column],
-                                  ApplyRasterOp(RasterOp::SrcErase, mask[column], out[column]));
-    }
-  }
-}
-
-std::unique_ptr<Surface> MemoryPlatform::CreateSurface(int w, int h, const QImage* picture) {
-  return std::make_unique<MemorySurface>(*this, w, h, picture);
-}
-
-VisibleSurface* MemoryPlatform::CreateVisibleSurface(QWidget* parent, int w, int h,
-                                                     const QImage* picture) {
-  return new MemoryVisibleSurface(*this, parent, w, h, picture);
+std::unique_ptr<DrawingPlatform> CreateMemoryPlatform() {
+  return std::make_unique<MemoryPlatform>();
 }
 
 }  // namespace finbowl

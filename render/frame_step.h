@@ -1,8 +1,6 @@
 #pragma once
 
-#include <functional>
-
-#include "render/tank_surfaces.h"
+#include "render/tank.h"
 #include "shell/settings_record.h"
 #include "sim/fish_table.h"
 #include "sim/random_source.h"
@@ -10,18 +8,11 @@
 namespace finbowl {
 
 // One frame: each live fish takes its swimming step, lower indexes first, and
-// the frame is drawn and presented (DrawLatestFrame). `clientWidth` is the
-// tank window's current client width, which places the right wall. While the
-// tank cannot be seen the fish swim on but nothing is drawn.
-void FrameStep(TankSurfaces& surfaces, FishTable& table, const SettingsRecord& settings,
-               RandomSource& random, const std::function<int()>& clientWidth);
-
-// Composes the latest frame in `work` from the bare tank, each live fish's
-// bubble (when it rose in that frame) and then the fish, lower indexes first,
-// so a fish swims in front of every fish and bubble before it; copies it onto
-// the visible tank and presents it. Only the parts where sprites lie in this
-// frame or lay in the last are copied and presented: everywhere else all
-// three hold the bare tank already.
-void DrawLatestFrame(TankSurfaces& surfaces);
+// the tank shows the frame: the bare tank, and for each live fish its bubble
+// when it rose and then the fish, so a fish swims in front of every fish and
+// bubble before it. `clientWidth` is the tank window's client width, which
+// places the right wall; nothing can resize the window while a frame runs.
+void FrameStep(Tank& tank, FishTable& table, const SettingsRecord& settings, RandomSource& random,
+               int clientWidth);
 
 }  // namespace finbowl

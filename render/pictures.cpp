@@ -20,18 +20,15 @@ QImage Load(const char* name, int w, int h) {
 
 }  // namespace
 
-const Pictures& LoadPictures() {
-  static const Pictures pictures = [] {
-    Pictures p;
-    p.tank = Load("tank.png", kTankPictureWidth, kTankPictureHeight);
-    p.pat[0] = Load("pat0.png", kSheetWidth, kSheetHeight);
-    p.pat[1] = Load("pat1.png", kSheetWidth, kSheetHeight);
-    p.pat[2] = Load("pat2.png", kSheetWidth, kSheetHeight);
-    p.pat[3] = Load("pat3.png", kSheetWidth, kSheetHeight);
-    p.awa = Load("awa.png", kBubblePictureSize, kBubblePictureSize);
-    return p;
-  }();
-  return pictures;
+Pictures LoadPictures() {
+  Pictures p;
+  p.tank = Load("tank.png", kTankPictureWidth, kTankPictureHeight);
+  p.pat[0] = Load("pat0.png", kSheetWidth, kSheetHeight);
+  p.pat[1] = Load("pat1.png", kSheetWidth, kSheetHeight);
+  p.pat[2] = Load("pat2.png", kSheetWidth, kSheetHeight);
+  p.pat[3] = Load("pat3.png", kSheetWidth, kSheetHeight);
+  p.awa = Load("awa.png", kBubblePictureSize, kBubblePictureSize);
+  return p;
 }
 
 QIcon ProgramIcon() {

@@ -4,9 +4,8 @@
 #include <QMenuBar>
 
 #include "dialog/frm_set.h"
-#include "shell/window_frame.h"
-#include "render/draw_sprite.h"
 #include "render/frame_step.h"
+#include "shell/window_frame.h"
 #include "sim/live_fish.h"
 #include "sim/slow_tick.h"
 #include "sim/stock.h"
@@ -25,24 +24,26 @@ Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& rando
       fishTable_(fishTable),
       random_(random),
       settingsFile_(settingsFile),
-      clientWidth_([this] { return ClientWidth(); }),
-      clientHeight_([this] { return ClientHeight(); }),
       platform_(CreateDrawingPlatform()) {
   setWindowTitle(QStringLiteral("Finbowl"));
   // The window has a fixed size, so maximising it would only add a border.
   setWindowFlag(Qt::WindowMaximizeButtonHint, false);
 
-  mnuSet = menuBar()->addMenu(QStringLiteral("設定"));
-  mnuSetSyu = mnuSet->addAction(QStringLiteral("数＆種類"));
+  QMenu* mnuSet = menuBar()->addMenu(QStringLiteral("設定"));
+  mnuSet->setObjectName(QStringLiteral("mnuSet"));
+  QAction* mnuSetSyu = mnuSet->addAction(QStringLiteral("数＆種類"));
+  mnuSetSyu->setObjectName(QStringLiteral("mnuSetSyu"));
   connect(mnuSetSyu, &QAction::triggered, this, &Form1::mnuSetSyu_Click);
 
   client_ = new QWidget(this);
   setCentralWidget(client_);
 
   // Each surface that holds a picture has it from the start.
-  surfaces_ = std::make_unique<TankSurfaces>(*platform_, client_);
+  tank_ = std::make_unique<Tank>(*platform_, LoadPictures(), client_);
 
   // The frame keeps its beat to the millisecond; the slow tick may drift.
+  Timer1.setObjectName(QStringLiteral("Timer1"));
+  Timer2.setObjectName(QStringLiteral("Timer2"));
   Timer1.setTimerType(Qt::PreciseTimer);
   connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
   connect(&Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
@@ -52,34 +53,23 @@ Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& rando
 
 Form1::~Form1() = default;
 
-int Form1::ClientWidth() const {
-  return client_->width();
-}
-int Form1::ClientHeight() const {
-  return client_->height();
-}
-
 void Form1::closeEvent(QCloseEvent* event) {
   WriteSettings(settings_, settingsFile_);
   event->accept();
 }
 
 void Form1::Timer1_Timer() {
-  FrameStep(*surfaces_, fishTable_, settings_, random_, clientWidth_);
+  FrameStep(*tank_, fishTable_, settings_, random_, ClientWidth());
 }
 
 void Form1::StockTank() {
-  finbowl::StockTank(fishTable_, settings_, random_, clientHeight_);
-  // What stocking draws lands in the buffer only; the next frame starts from
-  // the bare tank again, so drawing after the records are set gives the same
-  // pixels as drawing each fish as it is placed. Nothing is drawn for a tank
-  // that cannot be seen.
-  if (!surfaces_->suisou->CanBeSeen()) {
-    return;
-  }
+  finbowl::StockTank(fishTable_, settings_, random_, [this] { return ClientHeight(); });
+  // What stocking draws lands in the buffer only, and the next frame starts
+  // from the bare tank again, so drawing after the records are set gives the
+  // same pixels as drawing each fish as it is placed.
   const int lastFish = LastLiveFish(settings_);
   for (int i = 0; i <= lastFish; ++i) {
-    DrawFish(*surfaces_, fishTable_.fish[static_cast<std::size_t>(i)]);
+    tank_->DrawFish(fishTable_.fish[static_cast<std::size_t>(i)]);
   }
 }
 
@@ -115,7 +105,7 @@ void SetUpWindow(Form1& form) {
     return QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2);
   });
 
-  SizeTankSurfaces(form.Surfaces());
+  form.tank().SetSize();
 
   form.show();
 }

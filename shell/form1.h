@@ -2,40 +2,33 @@
 
 #include <QMainWindow>
 #include <QTimer>
-#include <functional>
 #include <memory>
-#include <string>
 
-#include "render/tank_surfaces.h"
+#include "render/tank.h"
 #include "shell/settings_file.h"
 #include "sim/fish_table.h"
 #include "sim/random_source.h"
-
-class QMenu;
 
 namespace finbowl {
 
 // The main window: the tank below a one-item menu, its picture surfaces, and
 // the two timers that drive the aquarium. It works on records that outlive it
 // (the settings and their file, the fish table, the random source), which the
-// caller owns.
+// caller owns. Its timers and menu carry their names as object names.
 class Form1 final : public QMainWindow {
  public:
   Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& random,
         SettingsFile& settingsFile);
   ~Form1() override;
 
-  TankSurfaces& Surfaces() { return *surfaces_; }
+  Tank& tank() { return *tank_; }
   // The client area below the menu bar; the tank sits at its top-left corner.
   QWidget& Client() { return *client_; }
-  int ClientWidth() const;
-  int ClientHeight() const;
+  int ClientWidth() const { return client_->width(); }
+  int ClientHeight() const { return client_->height(); }
 
   // Stocks the tank from the settings and draws the fish into work.
   void StockTank();
-
-  QMenu* mnuSet = nullptr;
-  QAction* mnuSetSyu = nullptr;
 
  protected:
   // The unload: the settings go back to the file, and the close always goes on.
@@ -50,18 +43,13 @@ class Form1 final : public QMainWindow {
   FishTable& fishTable_;
   RandomSource& random_;
   SettingsFile& settingsFile_;
-  // The walls and the stocking height follow the client area as it is now.
-  std::function<int()> clientWidth_;
-  std::function<int()> clientHeight_;
 
   std::unique_ptr<DrawingPlatform> platform_;  // outlives the surfaces below
   QWidget* client_ = nullptr;
-  std::unique_ptr<TankSurfaces> surfaces_;
-
- public:
-  // Gone before the surfaces they draw on.
-  QTimer Timer1;  // the frame, every 100 ms
-  QTimer Timer2;  // the slow behaviour tick, every 2500 ms
+  std::unique_ptr<Tank> tank_;
+  // Declared after the tank, so they stop before the surfaces they draw on go.
+  QTimer Timer1{this};  // the frame, every 100 ms
+  QTimer Timer2{this};  // the slow behaviour tick, every 2500 ms
 };
 
 // Fits the client area to the 640 x 450 tank, centres the window on the screen,

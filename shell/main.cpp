@@ -1,9 +1,9 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "shell/application_setup.h"
 #include "render/pictures.h"
 #include "shell/app_main.h"
+#include "shell/application_setup.h"
 
 int main(int argc, char** argv) {
   if (!finbowl::DisplayOrPlatformNamed(argc, argv)) {

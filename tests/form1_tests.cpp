@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QMenuBar>
 #include <QScreen>
 
 #include "render/pictures.h"
 #include "shell/form1.h"
+#include "support/qt_wait.h"
 #include "support/temp_dir.h"
 
 namespace finbowl {
@@ -27,17 +27,22 @@ TEST_F(Form1Test, WindowHasItsCaptionMenuAndTimers) {
   // The icon built once for the whole run, which the dialog shows too.
   EXPECT_FALSE(form.windowIcon().isNull());
   EXPECT_EQ(form.windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
-  ASSERT_EQ(form.menuBar()->actions().size(), 1);
-  EXPECT_EQ(form.mnuSet->title(), QStringLiteral("設定"));
-  ASSERT_EQ(form.mnuSet->actions().size(), 1);
-  EXPECT_EQ(form.mnuSetSyu->text(), QStringLiteral("数＆種類"));
+  // One menu holding one item, as the user sees them.
+  const QList<QAction*> menus = form.menuBar()->actions();
+  ASSERT_EQ(menus.size(), 1);
+  EXPECT_EQ(menus[0]->text(), QStringLiteral("設定"));
+  ASSERT_NE(menus[0]->menu(), nullptr);
+  ASSERT_EQ(menus[0]->menu()->actions().size(), 1);
+  EXPECT_EQ(menus[0]->menu()->actions()[0]->text(), QStringLiteral("数＆種類"));
   // Both timers run from the window's creation.
-  EXPECT_TRUE(form.Timer1.isActive());
-  EXPECT_EQ(form.Timer1.interval(), 100);
-  EXPECT_TRUE(form.Timer2.isActive());
-  EXPECT_EQ(form.Timer2.interval(), 2500);
+  for (const auto& [name, interval] : {std::pair{"Timer1", 100}, std::pair{"Timer2", 2500}}) {
+    const auto* timer = form.findChild<QTimer*>(QString::fromLatin1(name));
+    ASSERT_NE(timer, nullptr) << name;
+    EXPECT_TRUE(timer->isActive()) << name;
+    EXPECT_EQ(timer->interval(), interval) << name;
+  }
   // Until the window is set up, suisou holds the whole tank picture.
-  EXPECT_EQ(form.Surfaces().suisou->Image().Read(),
+  EXPECT_EQ(form.tank().suisou().Image().Read(),
             LoadPictures().tank.convertToFormat(QImage::Format_RGB32));
 }
 
@@ -53,23 +58,17 @@ TEST_F(Form1Test, SetUpWindowFitsTheClientAreaBelowTheMenuBar) {
   // The tank does not scale.
   EXPECT_EQ(form.minimumSize(), form.maximumSize());
 
-  TankSurfaces& s = form.Surfaces();
-  EXPECT_EQ(s.suisou->geometry(), QRect(0, 0, 640, 450));
-  for (const Surface* surface : {&s.suisou->Image(), s.work.get(), s.back.get()}) {
+  Tank& tank = form.tank();
+  EXPECT_EQ(tank.suisou().geometry(), QRect(0, 0, 640, 450));
+  for (const Surface* surface :
+       std::initializer_list<const Surface*>{&tank.suisou().Image(), &tank.work(), &tank.back()}) {
     EXPECT_EQ(surface->Width(), 640);
     EXPECT_EQ(surface->Height(), 450);
   }
-  for (const auto& sheet : s.pat) {
-    EXPECT_EQ(sheet->Width(), 225);
-    EXPECT_EQ(sheet->Height(), 150);
-  }
-  EXPECT_EQ(s.awa->Width(), 60);
-  EXPECT_EQ(s.awa->Height(), 60);
-
   // back is suisou's first 640 x 450 pixels: the tank picture without its
   // last ten columns.
-  const QImage back = s.back->Read();
-  EXPECT_EQ(back, s.suisou->Image().Read());
+  const QImage back = tank.back().Read();
+  EXPECT_EQ(back, tank.suisou().Image().Read());
   EXPECT_EQ(back, LoadPictures().tank.copy(0, 0, 640, 450).convertToFormat(QImage::Format_RGB32));
 }
 
@@ -84,11 +83,8 @@ TEST_F(Form1Test, SetUpWindowCentresTheWindowOnTheScreen) {
     return outer.topLeft() ==
            QPoint((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2);
   };
-  QDeadlineTimer deadline(5000);
-  while (!centred() && !deadline.hasExpired()) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  EXPECT_TRUE(centred()) << form.frameGeometry().x() << "," << form.frameGeometry().y();
+  EXPECT_TRUE(testing::ProcessEventsUntil(centred))
+      << form.frameGeometry().x() << "," << form.frameGeometry().y();
 }
 
 TEST_F(Form1Test, ClosingWritesTheSettings) {

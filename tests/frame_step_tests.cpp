@@ -2,17 +2,15 @@
 // each cell as C XOR (M AND NOT D) in the order the frame must stack them.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QImage>
 #include <QPaintEvent>
+#include <QWindow>
 
-#include "platform/memory_surface.h"
 #include "render/frame_step.h"
 #include "render/pictures.h"
-#include "render/sprite_bounds.h"
 #include "shell/form1.h"
-#include "support/paste_cell.h"
+#include "support/images.h"
+#include "support/qt_wait.h"
 #include "support/scripted_random.h"
 #include "support/temp_dir.h"
 
@@ -26,37 +24,44 @@ using testing::ScriptedRandom;
 // Fish columns: x, y, dir, frameX, sheet, rising.
 constexpr Fish kRisingRed{300, 100, 1, 0, 0, 1};  // climbs 2 px, draws nothing random
 
+const Pictures& TestPictures() {
+  static const Pictures pictures = LoadPictures();
+  return pictures;
+}
+
+QImage BareTank() {
+  return TestPictures()
+      .tank.copy(0, 0, kTankWidth, kTankHeight)
+      .convertToFormat(QImage::Format_RGB32);
+}
+
+void PasteFish(QImage& frame, const Fish& f) {
+  PasteCell(frame, TestPictures().pat[static_cast<std::size_t>(f.sheet)], f.x, f.y, 75, 75,
+            f.frameX, 75);
+}
+
+void PasteBubble(QImage& frame, const Bubble& b) {
+  PasteCell(frame, TestPictures().awa, b.x, b.y, 30, 30, 0, 30);
+  PasteCell(frame, TestPictures().awa, b.x, b.y, 30, 30, 30, 30);
+}
+
 class FrameStepTest : public ::testing::Test {
  protected:
-  FrameStepTest() : surfaces(platform, nullptr) { SizeTankSurfaces(surfaces); }
+  FrameStepTest() : tank(*platform, TestPictures(), nullptr) { tank.SetSize(); }
 
   // Runs one frame over `table` with the scripted values.
   QImage Frame(int lastFish, std::initializer_list<double> script) {
     SettingsRecord settings;
     settings.lastFish = static_cast<std::int16_t>(lastFish);
     ScriptedRandom random(script);
-    FrameStep(surfaces, table, settings, random, [] { return kTankWidth; });
-    EXPECT_TRUE(SameImage(surfaces.work->Read(), surfaces.suisou->Image().Read()))
+    FrameStep(tank, table, settings, random, kTankWidth);
+    EXPECT_TRUE(SameImage(tank.work().Read(), tank.suisou().Image().Read()))
         << "the visible tank shows the composed frame";
-    return surfaces.suisou->Image().Read();
+    return tank.suisou().Image().Read();
   }
 
-  static QImage BareTank() {
-    return LoadPictures()
-        .tank.copy(0, 0, kTankWidth, kTankHeight)
-        .convertToFormat(QImage::Format_RGB32);
-  }
-  static void PasteFish(QImage& frame, const Fish& f) {
-    PasteCell(frame, LoadPictures().pat[static_cast<std::size_t>(f.sheet)], f.x, f.y, 75, 75,
-              f.frameX, 75);
-  }
-  static void PasteBubble(QImage& frame, const Bubble& b) {
-    PasteCell(frame, LoadPictures().awa, b.x, b.y, 30, 30, 0, 30);
-    PasteCell(frame, LoadPictures().awa, b.x, b.y, 30, 30, 30, 30);
-  }
-
-  MemoryPlatform platform;
-  TankSurfaces surfaces;
+  std::unique_ptr<DrawingPlatform> platform = CreateMemoryPlatform();
+  Tank tank;
   FishTable table;
 };
 
@@ -74,61 +79,44 @@ TEST_F(FrameStepTest, OneFishIsTheBareTankWithItsCellPastedThroughItsMask) {
   EXPECT_NE(frame.copy(100, 200, 75, 75), BareTank().copy(100, 200, 75, 75));
 }
 
-TEST_F(FrameStepTest, CellsPastTheEdgesAreClipped) {
-  // Rising fish hold still at the top, so the places are exact: one cut at the
-  // top, one at the right edge, one in the bottom-left corner.
-  table.fish[0] = {100, -11, 1, 0, 0, 1};
-  table.fish[1] = {570, 200, 4, 150, 3, 1};
-  table.fish[2] = {-30, 398, 1, 75, 2, 1};
-  const QImage frame = Frame(2, {});
-  EXPECT_EQ(table.fish[1].y, 198);
-  EXPECT_EQ(table.fish[2].y, 396);
-
-  QImage expected = BareTank();
-  for (int i = 0; i < 3; ++i) {
-    PasteFish(expected, table.fish[static_cast<std::size_t>(i)]);
+TEST_F(FrameStepTest, StackingAndClipping) {
+  // Rising fish hold still, and fish that swim get 0 px steps, so every
+  // scene is drawn where it is set.
+  struct Scene {
+    const char* what;
+    std::vector<Fish> fish;
+    std::vector<Bubble> bubbles;
+    std::initializer_list<double> script;
+  };
+  const std::vector<Scene> scenes = {
+      {"cut at the top, the right and the bottom-left corner",
+       {{100, -11, 1, 0, 0, 1}, {570, 200, 4, 150, 3, 1}, {-30, 398, 1, 75, 2, 1}},
+       {},
+       {}},
+      {"higher indexes in front", {{200, 150, 1, 0, 0, 1}, {200, 150, 1, 75, 2, 1}}, {}, {}},
+      // Fish 1 swims 0 px, so its bubble rises 0 px and is drawn; fish 0 and
+      // 2 rise, overlapping it: it lies over fish 0 and under fish 1 and 2.
+      {"a bubble over the fish before its own",
+       {kRisingRed, {260, 60, 1, 0, 2, 0}, {330, 120, 4, 0, 1, 1}},
+       {{0, 0, 0}, {1, 340, 120}},
+       {0.0, 0.0}},
+      {"wholly outside", {{700, 500, 1, 0, 0, 1}, {-200, -200, 4, 0, 1, 1}}, {}, {}},
+  };
+  for (const Scene& scene : scenes) {
+    SCOPED_TRACE(scene.what);
+    table = {};
+    std::copy(scene.fish.begin(), scene.fish.end(), table.fish.begin());
+    std::copy(scene.bubbles.begin(), scene.bubbles.end(), table.bubble.begin());
+    const QImage frame = Frame(static_cast<int>(scene.fish.size()) - 1, scene.script);
+    QImage expected = BareTank();
+    for (std::size_t i = 0; i < scene.fish.size(); ++i) {
+      if (table.bubble[i].active) {
+        PasteBubble(expected, table.bubble[i]);
+      }
+      PasteFish(expected, table.fish[i]);
+    }
+    EXPECT_TRUE(SameImage(frame, expected));
   }
-  EXPECT_TRUE(SameImage(frame, expected));
-}
-
-TEST_F(FrameStepTest, HigherIndexesSwimInFront) {
-  table.fish[0] = {200, 150, 1, 0, 0, 1};
-  table.fish[1] = {200, 150, 1, 75, 2, 1};
-  const QImage frame = Frame(1, {});
-  QImage expected = BareTank();
-  PasteFish(expected, table.fish[0]);
-  PasteFish(expected, table.fish[1]);
-  EXPECT_TRUE(SameImage(frame, expected));
-
-  QImage wrongOrder = BareTank();
-  PasteFish(wrongOrder, table.fish[1]);
-  PasteFish(wrongOrder, table.fish[0]);
-  EXPECT_NE(frame, wrongOrder);
-}
-
-TEST_F(FrameStepTest, ABubbleLiesOverTheFishBeforeItsOwnAndUnderTheRest) {
-  // Fish 1 swims normally (0 px, so its bubble rises 0 px and is drawn);
-  // fish 0 and 2 rise, overlapping the bubble.
-  table.fish[0] = kRisingRed;
-  table.fish[1] = {260, 60, 1, 0, 2, 0};
-  table.fish[2] = {330, 120, 4, 0, 1, 1};
-  table.bubble[1] = {1, 340, 120};
-  const QImage frame = Frame(2, {0.0, 0.0});
-  EXPECT_EQ(table.bubble[1], (Bubble{1, 340, 120}));
-
-  QImage expected = BareTank();
-  PasteFish(expected, table.fish[0]);
-  PasteBubble(expected, table.bubble[1]);
-  PasteFish(expected, table.fish[1]);
-  PasteFish(expected, table.fish[2]);
-  EXPECT_TRUE(SameImage(frame, expected));
-
-  QImage bubbleOnTop = BareTank();
-  for (int i = 0; i < 3; ++i) {
-    PasteFish(bubbleOnTop, table.fish[static_cast<std::size_t>(i)]);
-  }
-  PasteBubble(bubbleOnTop, table.bubble[1]);
-  EXPECT_NE(frame, bubbleOnTop);
 }
 
 TEST_F(FrameStepTest, BubblesThatAreNotDrawn) {
@@ -174,18 +162,14 @@ TEST_F(FrameStepTest, OnlyLiveFishAreMovedAndDrawn) {
 class PresentedFrameTest : public FrameStepTest, public QObject {
  protected:
   PresentedFrameTest() {
-    surfaces.suisou->installEventFilter(this);
-    surfaces.suisou->show();
-    Settle([this] { return surfaces.suisou->windowHandle()->isExposed(); });
-  }
-
-  // Runs the event loop until `done` holds, or for a moment when there is
-  // nothing to wait for.
-  static void Settle(const std::function<bool()>& done = nullptr) {
-    QDeadlineTimer deadline(done ? 5000 : 100);
-    do {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    } while (!(done && done()) && !deadline.hasExpired());
+    tank.suisou().installEventFilter(this);
+    tank.suisou().show();
+    // The first paint shows the whole tank; frames come after it.
+    testing::ProcessEventsUntil([this] {
+      return tank.suisou().windowHandle()->isExposed() &&
+             painted.contains(QRect(0, 0, kTankWidth, kTankHeight));
+    });
+    painted = {};
   }
 
   bool eventFilter(QObject*, QEvent* event) override {
@@ -196,10 +180,8 @@ class PresentedFrameTest : public FrameStepTest, public QObject {
   }
 
   // Where the fish's sprite paints in its cell.
-  static QRect Painted(const Fish& f) {
-    const Area a =
-        LoadSpriteBounds()
-            .fish[static_cast<std::size_t>(f.sheet)][static_cast<std::size_t>(f.frameX / 75)];
+  QRect Painted(const Fish& f) const {
+    const Rect a = tank.pat(f.sheet).Painted(f.frameX, 75, 75);
     return {f.x + a.x, f.y + a.y, a.w, a.h};
   }
 
@@ -209,48 +191,50 @@ class PresentedFrameTest : public FrameStepTest, public QObject {
 TEST_F(PresentedFrameTest, AFramePresentsOnlyWhereItsSpritesLieAndLay) {
   table.fish[0] = kRisingRed;
   table.fish[1] = {100, 300, 4, 0, 3, 1};
+  // The first frame after setting up presents the whole tank.
   Frame(1, {});
-  Settle();
-  painted = {};
+  ASSERT_TRUE(testing::ProcessEventsUntil(
+      [&] { return painted.contains(QRect(0, 0, kTankWidth, kTankHeight)); }));
   const std::array<Fish, 2> before = {table.fish[0], table.fish[1]};
+  // Both rising fish climb 2 px: their cells then and now, and nothing else.
+  painted = {};
   Frame(1, {});
-  Settle();
-  // Both rising fish climbed 2 px: their cells then and now, and nothing else.
   QRegion expected;
   for (std::size_t i = 0; i < 2; ++i) {
     expected += Painted(before[i]).united(Painted(table.fish[i]));
   }
-  EXPECT_EQ(painted, expected);
+  EXPECT_TRUE(testing::ProcessEventsUntil([&] { return painted == expected; }))
+      << "painted " << painted.boundingRect().x() << "," << painted.boundingRect().y() << " "
+      << painted.boundingRect().width() << "x" << painted.boundingRect().height();
 }
 
-TEST_F(PresentedFrameTest, AMinimisedTankIsNotDrawnAndCatchesUpWhenShownAgain) {
+TEST_F(PresentedFrameTest, AMinimisedTankDrawsNothingAndTheNextFrameShowsWhereTheFishAre) {
   table.fish[0] = kRisingRed;
   Frame(0, {});
-  const QImage shown = surfaces.work->Read();
-  surfaces.suisou->showMinimized();
-  Settle([this] { return !surfaces.suisou->CanBeSeen(); });
-  ASSERT_FALSE(surfaces.suisou->CanBeSeen());
-  painted = {};
+  const QImage shown = tank.work().Read();
+  tank.suisou().showMinimized();
+  ASSERT_TRUE(testing::ProcessEventsUntil([this] { return !tank.suisou().CanBeSeen(); }));
 
-  // The fish climbs on, unseen: nothing is drawn or painted.
+  // The fish climbs on, unseen: nothing is drawn or presented.
   SettingsRecord settings;
-  ScriptedRandom random({});
+  ScriptedRandom random;
+  painted = {};
   for (int frame = 0; frame < 5; ++frame) {
-    FrameStep(surfaces, table, settings, random, [] { return kTankWidth; });
+    FrameStep(tank, table, settings, random, kTankWidth);
   }
-  Settle();
   EXPECT_EQ(table.fish[0].y, kRisingRed.y - 12);
-  EXPECT_TRUE(SameImage(surfaces.work->Read(), shown));
-  EXPECT_TRUE(painted.isEmpty());
+  EXPECT_TRUE(SameImage(tank.work().Read(), shown));
+  EXPECT_TRUE(SameImage(tank.suisou().Image().Read(), shown));
 
-  // Shown again, the tank shows where the fish is now, whole.
-  surfaces.suisou->showNormal();
-  Settle([this] { return surfaces.suisou->CanBeSeen(); });
-  Settle();
+  // Shown again, the next frame shows where the fish is now.
+  tank.suisou().showNormal();
+  ASSERT_TRUE(testing::ProcessEventsUntil([this] { return tank.suisou().CanBeSeen(); }));
+  FrameStep(tank, table, settings, random, kTankWidth);
   QImage expected = BareTank();
   PasteFish(expected, table.fish[0]);
-  EXPECT_TRUE(SameImage(surfaces.suisou->Image().Read(), expected));
-  EXPECT_EQ(painted, QRegion(0, 0, kTankWidth, kTankHeight));
+  EXPECT_TRUE(SameImage(tank.suisou().Image().Read(), expected));
+  EXPECT_TRUE(
+      testing::ProcessEventsUntil([&] { return painted.contains(Painted(table.fish[0])); }));
 }
 
 TEST(StockTankDrawing, StockedFishAreDrawnIntoTheBufferOnly) {
@@ -265,16 +249,15 @@ TEST(StockTankDrawing, StockedFishAreDrawnIntoTheBufferOnly) {
   SettingsFile settingsFile{dir.File("SET")};
   Form1 form(settings, table, random, settingsFile);
   SetUpWindow(form);
-  QImage expected = form.Surfaces().work->Read();
+  QImage expected = form.tank().work().Read();
   form.StockTank();
   EXPECT_EQ(random.Calls(), "RUURUU");
 
-  PasteCell(expected, LoadPictures().pat[0], 0, 187, 75, 75, 0, 75);
-  PasteCell(expected, LoadPictures().pat[2], 300, 187, 75, 75, 0, 75);
-  EXPECT_TRUE(SameImage(form.Surfaces().work->Read(), expected));
+  PasteCell(expected, TestPictures().pat[0], 0, 187, 75, 75, 0, 75);
+  PasteCell(expected, TestPictures().pat[2], 300, 187, 75, 75, 0, 75);
+  EXPECT_TRUE(SameImage(form.tank().work().Read(), expected));
   // The visible tank still shows the bare tank until the next frame.
-  EXPECT_TRUE(SameImage(form.Surfaces().suisou->Image().Read(),
-                        LoadPictures().tank.copy(0, 0, kTankWidth, kTankHeight)));
+  EXPECT_TRUE(SameImage(form.tank().suisou().Image().Read(), BareTank()));
 }
 
 }  // namespace

@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "dialog/frm_set.h"
-#include "shell/termination_signals.h"
 #include "shell/form1.h"
 #include "shell/settings_record.h"
+#include "shell/termination_signals.h"
 #include "support/temp_dir.h"
 
 namespace finbowl {
@@ -537,7 +537,8 @@ TEST_F(FrmSetInForm1, MenuItemOpensTheDialogAndTheTimersKeepTicking) {
   Form1 form(settings, fishTable, random, settingsFile);
   SetUpWindow(form);
   int frames = 0;
-  QObject::connect(&form.Timer1, &QTimer::timeout, [&frames] { ++frames; });
+  QObject::connect(form.findChild<QTimer*>(QStringLiteral("Timer1")), &QTimer::timeout,
+                   [&frames] { ++frames; });
   const auto ticks = [&frames] { return frames; };
 
   enum {
@@ -604,7 +605,7 @@ TEST_F(FrmSetInForm1, MenuItemOpensTheDialogAndTheTimersKeepTicking) {
         break;
     }
   });
-  form.mnuSetSyu->trigger();
+  form.findChild<QAction*>(QStringLiteral("mnuSetSyu"))->trigger();
 
   EXPECT_FALSE(driver.timedOut);
   EXPECT_EQ(stage, kDone);
@@ -657,7 +658,7 @@ TEST_F(FrmSetInForm1, SessionEndClosesTheDialogAndItsMessageWithoutApplying) {
         }
       }
     });
-    form.mnuSetSyu->trigger();
+    form.findChild<QAction*>(QStringLiteral("mnuSetSyu"))->trigger();
 
     EXPECT_FALSE(driver.timedOut);
     EXPECT_EQ(boxes, withMessage ? 1 : 0);

@@ -4,181 +4,111 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QWidget>
 #include <QWindow>
-#include <array>
-#include <cstdlib>
-#include <cstring>
 #include <random>
 
-#include "platform/memory_surface.h"
-#include "platform/x11/x11_platform.h"
-#include "render/draw_sprite.h"
 #include "render/frame_step.h"
-#include "sim/slow_tick.h"
-#include "sim/stock.h"
+#include "render/pictures.h"
 #include "support/allocation_counter.h"
-#include "support/paste_cell.h"
+#include "support/images.h"
+#include "support/qt_wait.h"
 #include "support/scripted_random.h"
+#include "support/swimming.h"
+#include "support/x_window_pixels.h"
 
 namespace finbowl {
 namespace {
 
 using testing::SameImage;
 
-std::uint64_t FixedClock() {
-  return 20261209;
-}
-
-// The tank's surfaces on one platform, inside a window shown at `where`, apart
-// from the other's, so that each visible tank is a real window on the X server.
-struct Bench {
-  Bench(std::unique_ptr<DrawingPlatform> p, QPoint where)
-      : platform(std::move(p)), surfaces(*platform, &window) {
-    window.resize(kTankWidth, kTankHeight);
-    SizeTankSurfaces(surfaces);
-    window.move(where);
-    window.show();
-    QDeadlineTimer deadline(10000);
-    while (!(window.windowHandle() && window.windowHandle()->isExposed()) &&
-           !deadline.hasExpired()) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-  }
-  std::unique_ptr<DrawingPlatform> platform;
-  QWidget window;
-  TankSurfaces surfaces;
-};
-
 // The device pixels per pixel the tests run at (QT_SCALE_FACTOR).
 int Ratio() {
-  return qEnvironmentVariableIntValue("QT_SCALE_FACTOR") > 1
-             ? qEnvironmentVariableIntValue("QT_SCALE_FACTOR")
-             : 1;
+  return std::max(1, qEnvironmentVariableIntValue("QT_SCALE_FACTOR"));
 }
 
-// What a screen shows of `image` at the tests' ratio: every pixel a k x k block.
-QImage Scaled(const QImage& image) {
-  return image.scaled(image.size() * Ratio(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
-}
+// The tank on one platform, inside a window shown at `where`, apart from the
+// other's, so that each visible tank is a real window on the X server.
+struct Bench {
+  Bench(std::unique_ptr<DrawingPlatform> p, QPoint where)
+      : platform(std::move(p)), tank(*platform, LoadPictures(), &window) {
+    window.resize(kTankWidth, kTankHeight);
+    tank.SetSize();
+    window.move(where);
+    window.show();
+    testing::ProcessEventsUntil(
+        [this] { return window.windowHandle() && window.windowHandle()->isExposed(); });
+  }
+  // What the bench's window shows, once the toolkit has painted what it was
+  // asked to and the server has taken every request.
+  QImage Screen() {
+    QCoreApplication::processEvents();
+    const bool ownWindow = tank.suisou().testAttribute(Qt::WA_NativeWindow);
+    return testing::ReadWindow(ownWindow ? static_cast<QWidget&>(tank.suisou()) : window,
+                               kTankWidth * Ratio(), kTankHeight * Ratio());
+  }
+
+  std::unique_ptr<DrawingPlatform> platform;
+  QWidget window;
+  Tank tank;
+};
 
 class X11DrawingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto x11 = X11Platform::Create();
+    auto x11 = CreateX11Platform();
     ASSERT_TRUE(x11) << "the test X server should take the X11 surfaces";
     server = std::make_unique<Bench>(std::move(x11), QPoint(0, 0));
-    memory =
-        std::make_unique<Bench>(std::make_unique<MemoryPlatform>(), QPoint(0, kTankHeight + 10));
+    memory = std::make_unique<Bench>(CreateMemoryPlatform(), QPoint(0, kTankHeight + 10));
   }
+
+  std::array<Bench*, 2> Benches() { return {server.get(), memory.get()}; }
 
   // One frame of `table` on both, with the same scripted values.
   void FrameOnBoth(const FishTable& table, int lastFish, const std::vector<double>& script) {
     SettingsRecord settings;
     settings.lastFish = static_cast<std::int16_t>(lastFish);
-    for (Bench* bench : {server.get(), memory.get()}) {
+    for (Bench* bench : Benches()) {
       FishTable copy = table;
       testing::ScriptedRandom random(script);
-      FrameStep(bench->surfaces, copy, settings, random, [] { return kTankWidth; });
+      FrameStep(bench->tank, copy, settings, random, kTankWidth);
+    }
+  }
+
+  // Frames of five fish swimming alike on both.
+  void SwimOnBoth(int frames) {
+    for (std::size_t b = 0; b < 2; ++b) {
+      swimming_[b].Frames(Benches()[b]->tank, frames);
     }
   }
 
   ::testing::AssertionResult SameFrames() {
-    auto work = SameImage(server->surfaces.work->Read(), memory->surfaces.work->Read());
-    if (!work) {
-      return work << " (work)";
+    for (auto [surface, name] : {std::pair{&Tank::work, "work"}, std::pair{&Tank::back, "back"}}) {
+      auto same = SameImage((server->tank.*surface)().Read(), (memory->tank.*surface)().Read());
+      if (!same) {
+        return same << " (" << name << ")";
+      }
     }
-    return SameImage(server->surfaces.suisou->Image().Read(),
-                     memory->surfaces.suisou->Image().Read())
+    return SameImage(server->tank.suisou().Image().Read(), memory->tank.suisou().Image().Read())
            << " (suisou)";
   }
 
-  // What a bench's window shows, once the toolkit has painted what it was
-  // asked to and the server has taken every request.
-  QImage Screen(const Bench& bench) const {
-    QCoreApplication::processEvents();
-    const auto& x11 = static_cast<const X11Platform&>(*server->platform);
-    xcb_connection_t* c = x11.connection();
-    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-    const QWidget& shown =
-        &bench == server.get() ? static_cast<const QWidget&>(*bench.surfaces.suisou) : bench.window;
-    return ReadDrawable(x11, static_cast<xcb_drawable_t>(shown.winId()), kTankWidth * Ratio(),
-                        kTankHeight * Ratio());
-  }
   // Both windows show the frame the tank in memory holds.
-  ::testing::AssertionResult ScreensShowTheFrame() const {
-    const QImage expected = Scaled(memory->surfaces.suisou->Image().Read());
-    auto onServer = SameImage(Screen(*server), expected);
+  ::testing::AssertionResult ScreensShowTheFrame() {
+    const QImage expected = testing::Magnified(memory->tank.suisou().Image().Read(), Ratio());
+    auto onServer = SameImage(server->Screen(), expected);
     if (!onServer) {
       return onServer << " (the tank drawn on the server)";
     }
-    return SameImage(Screen(*memory), expected) << " (the tank drawn in memory)";
+    return SameImage(memory->Screen(), expected) << " (the tank drawn in memory)";
   }
-
-  // Some frames of five swimming fish on both.
-  void SwimOnBoth(int frames) {
-    for (int frame = 0; frame < frames; ++frame) {
-      for (std::size_t b = 0; b < 2; ++b) {
-        if (frame == 0 && !stocked_) {
-          StockTank(tables_[b], settings_, randoms_[b], [] { return kTankHeight; });
-        }
-        FrameStep(Benches()[b]->surfaces, tables_[b], settings_, randoms_[b],
-                  [] { return kTankWidth; });
-      }
-      stocked_ = true;
-    }
-  }
-  std::array<Bench*, 2> Benches() { return {server.get(), memory.get()}; }
 
   std::unique_ptr<Bench> server;
   std::unique_ptr<Bench> memory;
 
  private:
-  SettingsRecord settings_{4, {0, 1, 0, 1, 1, 0}};
-  FishTable tables_[2];
-  ClockRandom randoms_[2] = {ClockRandom(FixedClock, 9), ClockRandom(FixedClock, 9)};
-  bool stocked_ = false;
+  testing::Swimming swimming_[2] = {testing::Swimming(9), testing::Swimming(9)};
 };
-
-TEST_F(X11DrawingTest, PicturesArriveOnTheServerExactly) {
-  EXPECT_STREQ(server->platform->Name(), "x11");
-  const TankSurfaces& s = server->surfaces;
-  const TankSurfaces& m = memory->surfaces;
-  EXPECT_TRUE(SameImage(s.back->Read(), m.back->Read()));
-  for (std::size_t i = 0; i < s.pat.size(); ++i) {
-    EXPECT_TRUE(SameImage(s.pat[i]->Read(), m.pat[i]->Read())) << "sheet " << i;
-  }
-  EXPECT_TRUE(SameImage(s.awa->Read(), m.awa->Read()));
-}
-
-// A new size shows the picture again, cut to it and black beyond. The server
-// takes what shows from the last pixmap while nothing has been drawn on it,
-// and sends the picture again otherwise, in whole rows or through a buffer.
-TEST_F(X11DrawingTest, ResizingShowsThePictureAsInMemory) {
-  std::mt19937 generator(5);
-  QImage picture(37, 23, QImage::Format_RGB32);
-  for (int y = 0; y < picture.height(); ++y) {
-    for (int x = 0; x < picture.width(); ++x) {
-      picture.setPixel(x, y, 0xFF000000u | (generator() & 0xFFFFFFu));
-    }
-  }
-  std::array<std::unique_ptr<Surface>, 2> surfaces = {
-      server->platform->CreateSurface(37, 23, &picture),
-      memory->platform->CreateSurface(37, 23, &picture)};
-  const std::array<QSize, 9> sizes = {QSize(30, 20), QSize(20, 10), QSize(37, 23),
-                                      QSize(50, 30), QSize(12, 40), QSize(0, 5),
-                                      QSize(37, 23), QSize(36, 22), QSize(40, 23)};
-  for (std::size_t step = 0; step < sizes.size(); ++step) {
-    for (auto& surface : surfaces) {
-      surface->SetSize(sizes[step].width(), sizes[step].height());
-      if (step == 6) {  // drawn on: the next size needs the picture again
-        BitBlt(*surface, 3, 4, 9, 7, *surface, 0, 0, RasterOp::SrcInvert);
-      }
-    }
-    ASSERT_TRUE(SameImage(surfaces[0]->Read(), surfaces[1]->Read())) << "size " << step;
-  }
-}
 
 TEST_F(X11DrawingTest, EdgeScenesGiveTheSamePixels) {
   // Fish columns: x, y, dir, frameX, sheet, rising. Rising fish hold still, and
@@ -211,63 +141,20 @@ TEST_F(X11DrawingTest, EdgeScenesGiveTheSamePixels) {
   for (const Scene& scene : scenes) {
     SCOPED_TRACE(scene.what);
     FishTable table;
-    for (std::size_t i = 0; i < scene.fish.size(); ++i) {
-      table.fish[i] = scene.fish[i];
-    }
-    for (std::size_t i = 0; i < scene.bubbles.size(); ++i) {
-      table.bubble[i] = scene.bubbles[i];
-    }
+    std::copy(scene.fish.begin(), scene.fish.end(), table.fish.begin());
+    std::copy(scene.bubbles.begin(), scene.bubbles.end(), table.bubble.begin());
     FrameOnBoth(table, static_cast<int>(scene.fish.size()) - 1, scene.script);
     EXPECT_TRUE(SameFrames());
   }
 }
 
-TEST_F(X11DrawingTest, ManyFramesOfSwimmingGiveTheSamePixels) {
-  SettingsRecord settings;
-  settings.lastFish = 4;
-  settings.fishKind = {0, 1, 0, 1, 1, 0};
-  std::vector<FishTable> tables(2);
-  std::vector<ClockRandom> randoms = {ClockRandom(FixedClock, 3), ClockRandom(FixedClock, 3)};
-  Bench* benches[] = {server.get(), memory.get()};
-  for (std::size_t b = 0; b < 2; ++b) {
-    StockTank(tables[b], settings, randoms[b], [] { return kTankHeight; });
-  }
-  for (int frame = 0; frame < 300; ++frame) {
-    for (std::size_t b = 0; b < 2; ++b) {
-      if (frame % 25 == 0) {
-        SlowTick(tables[b], settings, randoms[b]);
-      }
-      FrameStep(benches[b]->surfaces, tables[b], settings, randoms[b], [] { return kTankWidth; });
-    }
-    if (frame % 20 == 0) {
-      ASSERT_TRUE(SameFrames()) << "frame " << frame;
-    }
-  }
-}
-
-TEST_F(X11DrawingTest, TheScreenShowsEveryFinishedFrame) {
-  // Refreshing sends the window only what changed; what the window shows must
-  // still be the whole frame, frame after frame.
-  SettingsRecord settings;
-  settings.lastFish = 4;
-  settings.fishKind = {1, 0, 1, 0, 0, 0};
-  FishTable tables[2];
-  ClockRandom randoms[2] = {ClockRandom(FixedClock, 5), ClockRandom(FixedClock, 5)};
-  Bench* benches[] = {server.get(), memory.get()};
-  for (int frame = 0; frame < 120; ++frame) {
-    for (std::size_t b = 0; b < 2; ++b) {
-      if (frame == 0) {
-        StockTank(tables[b], settings, randoms[b], [] { return kTankHeight; });
-      }
-      if (frame % 25 == 0) {
-        SlowTick(tables[b], settings, randoms[b]);
-      }
-      FrameStep(benches[b]->surfaces, tables[b], settings, randoms[b], [] { return kTankWidth; });
-    }
-    if (frame % 10 != 9) {
-      continue;
-    }
-    ASSERT_TRUE(ScreensShowTheFrame()) << "frame " << frame;
+TEST_F(X11DrawingTest, FramesOfSwimmingGiveTheSamePixelsOnTheScreenToo) {
+  // Presenting sends the window only what changed; what the window shows
+  // must still be the whole frame, frame after frame.
+  for (int round = 0; round < 12; ++round) {
+    SwimOnBoth(10);
+    ASSERT_TRUE(SameFrames()) << "round " << round;
+    ASSERT_TRUE(ScreensShowTheFrame()) << "round " << round;
   }
 }
 
@@ -275,23 +162,19 @@ TEST_F(X11DrawingTest, TheTankKeepsShowingItsFrameWhileTheBufferIsDrawnOutsideAF
   // Restocking draws into work between frames; a repaint in that time must
   // still show the frame.
   SwimOnBoth(12);
-  const QImage frame = memory->surfaces.suisou->Image().Read();
+  const QImage frame = memory->tank.suisou().Image().Read();
   ASSERT_TRUE(ScreensShowTheFrame());
   const Fish newcomer{300, 200, 1, 75, 3, 0};
   for (Bench* bench : Benches()) {
-    DrawFish(bench->surfaces, newcomer);
+    bench->tank.DrawFish(newcomer);
   }
-  ASSERT_TRUE(SameImage(server->surfaces.work->Read(), memory->surfaces.work->Read()));
-  EXPECT_FALSE(SameImage(server->surfaces.work->Read(), frame)) << "the newcomer should show";
-  EXPECT_TRUE(SameImage(server->surfaces.suisou->Image().Read(), frame));
+  ASSERT_TRUE(SameImage(server->tank.work().Read(), memory->tank.work().Read()));
+  EXPECT_FALSE(SameImage(server->tank.work().Read(), frame)) << "the newcomer should show";
+  EXPECT_TRUE(SameImage(server->tank.suisou().Image().Read(), frame));
 
   // The server loses the window's pixels; the repaint brings back the frame.
-  const auto& x11 = static_cast<const X11Platform&>(*server->platform);
-  const xcb_rectangle_t all = {0, 0, 0x7FFF, 0x7FFF};
-  xcb_poly_fill_rectangle(x11.connection(),
-                          static_cast<xcb_drawable_t>(server->surfaces.suisou->winId()),
-                          x11.Gc(RasterOp::SrcCopy), 1, &all);
-  server->surfaces.suisou->repaint();
+  testing::Blacken(server->tank.suisou());
+  server->tank.suisou().repaint();
   EXPECT_TRUE(ScreensShowTheFrame());
 
   // The next frames wipe the newcomer and show the fish as they swim on.
@@ -300,135 +183,89 @@ TEST_F(X11DrawingTest, TheTankKeepsShowingItsFrameWhileTheBufferIsDrawnOutsideAF
   EXPECT_TRUE(ScreensShowTheFrame());
 }
 
-TEST_F(X11DrawingTest, ACoveredTankIsNotDrawnAndCatchesUpWhenUncovered) {
+TEST_F(X11DrawingTest, ACoveredTankDrawsNothingAndShowsItsFramesAgainWhenUncovered) {
   SwimOnBoth(3);
   ASSERT_TRUE(ScreensShowTheFrame());
-  // Another client's window over the whole tank.
-  const auto& x11 = static_cast<const X11Platform&>(*server->platform);
-  xcb_connection_t* other = xcb_connect(qgetenv("DISPLAY").constData(), nullptr);
-  const xcb_window_t cover = xcb_generate_id(other);
-  const std::uint32_t values[] = {1};
-  xcb_create_window(other, XCB_COPY_FROM_PARENT, cover, x11.root(), 0, 0,
-                    static_cast<std::uint16_t>(kTankWidth * Ratio() + 10),
-                    static_cast<std::uint16_t>(kTankHeight * Ratio() + 10), 0,
-                    XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT,
-                    values);
-  xcb_map_window(other, cover);
-  xcb_flush(other);
-  const VisibleSurface& tank = *server->surfaces.suisou;
-  QDeadlineTimer deadline(10000);
-  while (tank.CanBeSeen() && !deadline.hasExpired()) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  ASSERT_FALSE(tank.CanBeSeen()) << "the server never said the tank was covered";
+  const VisibleSurface& tank = server->tank.suisou();
+  std::optional<testing::Cover> cover(std::in_place, kTankWidth * Ratio() + 10,
+                                      kTankHeight * Ratio() + 10);
+  ASSERT_TRUE(testing::ProcessEventsUntil([&] { return !tank.CanBeSeen(); }))
+      << "the server never said the tank was covered";
 
   // The fish swim on behind the cover, but nothing is drawn for them.
-  const QImage covered = server->surfaces.work->Read();
+  const QImage covered = server->tank.work().Read();
   SwimOnBoth(5);
-  EXPECT_TRUE(SameImage(server->surfaces.work->Read(), covered));
+  EXPECT_TRUE(SameImage(server->tank.work().Read(), covered));
 
-  xcb_destroy_window(other, cover);
-  xcb_flush(other);
-  deadline.setRemainingTime(10000);
-  while (!tank.CanBeSeen() && !deadline.hasExpired()) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  xcb_disconnect(other);
-  ASSERT_TRUE(tank.CanBeSeen());
+  // Uncovered, the window shows the last frame drawn, and the next frame the
+  // fish where they are now.
+  cover.reset();
+  ASSERT_TRUE(testing::ProcessEventsUntil([&] { return tank.CanBeSeen(); }));
+  const QImage lastDrawn = testing::Magnified(covered, Ratio());
+  EXPECT_TRUE(testing::ProcessEventsUntil([&] { return SameImage(server->Screen(), lastDrawn); }));
+  SwimOnBoth(1);
   EXPECT_TRUE(SameFrames());
   EXPECT_TRUE(ScreensShowTheFrame());
 }
 
-TEST_F(X11DrawingTest, SpritePastesGiveTheSamePixelsWhateverTheSheet) {
-  // The server pastes a sprite in one copy when every mask pixel of its sheet
-  // is black or white over white; with any other mask pixel, or once the
-  // sheet has been drawn on, or with masks elsewhere, it must fall back to the
-  // two raster copies. A pure sheet and a mixed one, pasted at random places,
-  // sizes and corners, edges included.
-  constexpr int kW = 48, kH = 40, kMaskDy = 20;
-  for (const int mixedFrom : {kW, 32}) {
-    SCOPED_TRACE(mixedFrom == kW ? "pure sheet" : "mixed sheet");
-    std::mt19937 generator(23);
-    const auto random = [&generator](int low, int high) {
-      return low + static_cast<int>(generator() % static_cast<unsigned>(high - low + 1));
-    };
-    QImage sheet(kW, kH, QImage::Format_RGB32);
-    for (int y = 0; y < kMaskDy; ++y) {
-      for (int x = 0; x < kW; ++x) {
-        QRgb colour = 0xFF000000u | (generator() & 0xFFFFFFu);
-        QRgb mask = generator() % 2 ? 0xFF000000u : 0xFFFFFFFFu;
-        if (x < mixedFrom && mask == 0xFFFFFFFFu) {
-          colour = 0xFFFFFFFFu;  // pure: clear where the mask is white
-        } else if (x >= mixedFrom && generator() % 2) {
-          mask = 0xFF000000u | (generator() & 0xFFFFFFu);
-        }
-        sheet.setPixel(x, y, colour);
-        sheet.setPixel(x, y + kMaskDy, mask);
-      }
-    }
-    QImage ground(64, 48, QImage::Format_RGB32);
-    for (int y = 0; y < ground.height(); ++y) {
-      for (int x = 0; x < ground.width(); ++x) {
-        ground.setPixel(x, y, 0xFF000000u | (generator() & 0xFFFFFFu));
-      }
-    }
-    struct Pair {
-      std::unique_ptr<Surface> sheet, work;
-    };
-    std::array<Pair, 2> pairs;
+TEST_F(X11DrawingTest, SpritePastesGiveTheSamePixels) {
+  // Random sprite sheets pasted at random places, sizes and corners, every
+  // single row and column first, so that the edges of the sheet and of the
+  // destination are all reached.
+  constexpr int kW = 48, kHalf = 20;
+  std::mt19937 generator(23);
+  const auto random = [&generator](int low, int high) {
+    return low + static_cast<int>(generator() % static_cast<unsigned>(high - low + 1));
+  };
+  const QImage sheet = testing::RandomSheet(kW, kHalf, generator);
+  const QImage ground = testing::RandomImage(64, 48, generator);
+  std::array<std::unique_ptr<SpriteSheet>, 2> sheets;
+  std::array<std::unique_ptr<Surface>, 2> grounds;
+  for (std::size_t b = 0; b < 2; ++b) {
+    sheets[b] = Benches()[b]->platform->CreateSpriteSheet(sheet);
+    grounds[b] = Benches()[b]->platform->CreateSurface(ground.width(), ground.height(), &ground);
+  }
+  const auto pasteOnBoth = [&](int x, int y, int w, int h, int sx, int sy, int maskDy) {
     for (std::size_t b = 0; b < 2; ++b) {
-      DrawingPlatform& platform = *Benches()[b]->platform;
-      pairs[b] = {platform.CreateSurface(kW, kH, &sheet),
-                  platform.CreateSurface(ground.width(), ground.height(), &ground)};
+      PasteSprite(*grounds[b], x, y, w, h, *sheets[b], sx, sy, maskDy);
     }
-    // Every single column and every single row first, for the edges of the
-    // sheet's halves; then random ones.
-    for (int sx = -1; sx <= kW; ++sx) {
-      for (Pair& pair : pairs) {
-        PasteSprite(*pair.work, sx + 8, 4, 1, kMaskDy, *pair.sheet, sx, 0, 0, kMaskDy);
-      }
-      ASSERT_TRUE(SameImage(pairs[0].work->Read(), pairs[1].work->Read())) << "column " << sx;
+    return SameImage(grounds[0]->Read(), grounds[1]->Read());
+  };
+  for (int sx = -1; sx <= kW; ++sx) {
+    ASSERT_TRUE(pasteOnBoth(sx + 8, 4, 1, kHalf, sx, 0, kHalf)) << "column " << sx;
+  }
+  for (int sy = -1; sy <= kHalf; ++sy) {
+    ASSERT_TRUE(pasteOnBoth(2, sy + 10, 33, 1, 0, sy, kHalf)) << "row " << sy;
+  }
+  for (int step = 0; step < 400; ++step) {
+    const int x = random(-20, 70), y = random(-20, 50), w = random(1, 30), h = random(1, 24);
+    const int sx = random(-5, 47), sy = random(-5, 22);
+    ASSERT_TRUE(pasteOnBoth(x, y, w, h, sx, sy, kHalf))
+        << "step " << step << ": " << w << "x" << h << " at " << x << "," << y << " from " << sx
+        << "," << sy;
+  }
+}
+
+TEST_F(X11DrawingTest, ResizingKeepsWhatASurfaceHoldsAsInMemory) {
+  std::mt19937 generator(5);
+  const QImage picture = testing::RandomImage(37, 23, generator);
+  std::array<std::unique_ptr<Surface>, 2> surfaces = {
+      server->platform->CreateSurface(37, 23, &picture),
+      memory->platform->CreateSurface(37, 23, &picture)};
+  for (const QSize size : {QSize(30, 20), QSize(50, 30), QSize(12, 40), QSize(0, 5), QSize(9, 9)}) {
+    for (auto& surface : surfaces) {
+      surface->SetSize(size.width(), size.height());
     }
-    for (int sy = -1; sy <= kMaskDy; ++sy) {
-      for (Pair& pair : pairs) {
-        PasteSprite(*pair.work, 2, sy + 10, 33, 1, *pair.sheet, 0, sy, 0, kMaskDy);
-      }
-      ASSERT_TRUE(SameImage(pairs[0].work->Read(), pairs[1].work->Read())) << "row " << sy;
-    }
-    for (int step = 0; step < 400; ++step) {
-      const int x = random(-20, 70), y = random(-20, 50), w = random(1, 30), h = random(1, 24);
-      const int sx = random(-5, 47), sy = random(-5, 22);
-      const int maskDx = step % 7 == 0 ? random(-3, 3) : 0;
-      const int maskDy = step % 5 == 0 ? random(17, 22) : kMaskDy;
-      for (Pair& pair : pairs) {
-        if (step == 150) {
-          BitBlt(*pair.sheet, 10, 5, 12, 8, *pair.work, 30, 20, RasterOp::SrcInvert);
-        } else if (step == 300) {
-          pair.sheet->SetSize(kW, kH);  // the picture again, as it was given
-        }
-        PasteSprite(*pair.work, x, y, w, h, *pair.sheet, sx, sy, maskDx, maskDy);
-      }
-      ASSERT_TRUE(SameImage(pairs[0].work->Read(), pairs[1].work->Read()))
-          << "step " << step << ": " << w << "x" << h << " at " << x << "," << y << " from " << sx
-          << "," << sy << ", mask " << maskDx << "," << maskDy;
-    }
+    ASSERT_TRUE(SameImage(surfaces[0]->Read(), surfaces[1]->Read()))
+        << size.width() << "x" << size.height();
   }
 }
 
 TEST_F(X11DrawingTest, FramesOnTheServerAllocateNothing) {
-  SettingsRecord settings;
-  settings.lastFish = 4;
-  FishTable table;
-  ClockRandom random;
-  StockTank(table, settings, random, [] { return kTankHeight; });
-  const std::function<int()> width = [] { return kTankWidth; };
+  testing::Swimming swimming(2);
+  swimming.Stock(server->tank);
   testing::AllocationCount count;
-  for (int frame = 0; frame < 1000; ++frame) {
-    if (frame % 25 == 0) {
-      SlowTick(table, settings, random);
-    }
-    FrameStep(server->surfaces, table, settings, random, width);
-  }
+  swimming.Frames(server->tank, 1000);
   EXPECT_EQ(count.Stop(), 0);
 }
 

@@ -1,16 +1,74 @@
-#include "platform/x11/x11_surface.h"
-
 #include <algorithm>
 
+#include "platform/x11/x11_platform.h"
+
 namespace finbowl {
+namespace {
+
+// A sheet's pixels in a pixmap, and beside them an alpha mask opaque wherever
+// the sheet is black. Where a sprite's mask is black the paste takes the
+// sprite, and where it is white the sprite is white and the paste keeps what
+// was there: exactly the sprite laid over through the alpha of its mask, which
+// the server does in one composite on its fast path.
+class X11Sheet final : public SpriteSheet {
+ public:
+  X11Sheet(const X11Platform& platform, const QImage& picture)
+      : SpriteSheet(picture.width(), picture.height()),
+        x11_(platform),
+        pixmap_(platform.CreatePixmap(Width(), Height())),
+        picture_(platform.CreatePicture(pixmap_)) {
+    const QImage pixels = picture.convertToFormat(QImage::Format_RGB32);
+    platform.Upload(pixmap_, pixels);
+    QImage alpha(pixels.size(), QImage::Format_Alpha8);
+    for (int y = 0; y < pixels.height(); ++y) {
+      const auto* in = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+      std::uint8_t* out = alpha.scanLine(y);
+      for (int x = 0; x < pixels.width(); ++x) {
+        out[x] = (in[x] & 0xFFFFFFu) == 0 ? 0xFF : 0;
+      }
+    }
+    const xcb_pixmap_t alphaPixmap = platform.CreatePixmap(Width(), Height(), true);
+    platform.Upload(alphaPixmap, alpha);
+    // The picture keeps its pixmap alive on the server as long as it needs it.
+    alpha_ = platform.CreatePicture(alphaPixmap, true);
+    xcb_free_pixmap(platform.connection(), alphaPixmap);
+  }
+
+  ~X11Sheet() override {
+    if (!xcb_connection_has_error(x11_.connection())) {
+      xcb_render_free_picture(x11_.connection(), alpha_);
+      xcb_render_free_picture(x11_.connection(), picture_);
+      xcb_free_pixmap(x11_.connection(), pixmap_);
+    }
+  }
+
+  QImage Read() const override { return x11_.Read(pixmap_, Width(), Height()); }
+  xcb_render_picture_t Picture() const { return picture_; }
+  xcb_render_picture_t Alpha() const { return alpha_; }
+
+ private:
+  const X11Platform& x11_;
+  xcb_pixmap_t pixmap_;
+  xcb_render_picture_t picture_;
+  xcb_render_picture_t alpha_ = 0;
+};
+
+}  // namespace
 
 X11Surface::X11Surface(const X11Platform& platform, int w, int h, const QImage* picture)
-    : Surface(platform), x11_(platform) {
-  if (picture && !picture->isNull()) {
-    held_ = *picture;
-    stencil_ = X11SpriteStencil::For(platform, held_);
+    : Surface(std::clamp(w, 0, 0x7FFF), std::clamp(h, 0, 0x7FFF)),
+      x11_(platform),
+      pixmap_(platform.CreatePixmap(Width(), Height())),
+      picture_(platform.CreatePicture(pixmap_)) {
+  const Rect shown =
+      picture ? Bounds().Intersected({0, 0, picture->width(), picture->height()}) : Rect{};
+  if (shown != Bounds()) {
+    const xcb_rectangle_t all = {0, 0, 0x7FFF, 0x7FFF};
+    xcb_poly_fill_rectangle(x11_.connection(), pixmap_, x11_.Gc(RasterOp::SrcCopy), 1, &all);
   }
-  Build(w, h, 0, 0, 0);
+  if (!shown.empty()) {
+    x11_.Upload(pixmap_, picture->copy(0, 0, shown.w, shown.h));
+  }
 }
 
 X11Surface::~X11Surface() {
@@ -21,98 +79,43 @@ X11Surface::~X11Surface() {
 }
 
 void X11Surface::SetSize(int w, int h) {
-  // A surface that still holds nothing but its picture keeps its pixmap for
-  // any size that fits in it: every copy is clipped to the surface's size, so
-  // what lies beyond is never reached, and it is still the picture (or black)
-  // should the surface grow again. Start-up cuts the tank this way.
-  const int width = std::clamp(w, 0, 0x7FFF), height = std::clamp(h, 0, 0x7FFF);
-  if (pristine_ && std::max(width, 1) <= pixmapWidth_ && std::max(height, 1) <= pixmapHeight_) {
-    width_ = width;
-    height_ = height;
-    return;
-  }
-  const xcb_pixmap_t old = pixmap_;
-  xcb_render_free_picture(x11_.connection(), picture_);
-  Build(w, h, pristine_ ? old : 0, pixmapWidth_, pixmapHeight_);
-  xcb_free_pixmap(x11_.connection(), old);
-}
-
-void X11Surface::Build(int w, int h, xcb_pixmap_t pristine, int pristineW, int pristineH) {
   xcb_connection_t* c = x11_.connection();
-  width_ = std::clamp(w, 0, 0x7FFF);
-  height_ = std::clamp(h, 0, 0x7FFF);
-  // X has no empty pixmaps; an empty surface keeps a 1 x 1 one that nothing
-  // reaches, since every copy is clipped to the size above.
-  const auto pw = static_cast<std::uint16_t>(std::max(width_, 1));
-  const auto ph = static_cast<std::uint16_t>(std::max(height_, 1));
-  pixmap_ = xcb_generate_id(c);
-  xcb_create_pixmap(c, x11_.depth(), pixmap_, x11_.root(), pw, ph);
-  picture_ = xcb_generate_id(c);
-  xcb_render_create_picture(c, picture_, pixmap_, x11_.PictFormat(), 0, nullptr);
-  pixmapWidth_ = pw;
-  pixmapHeight_ = ph;
-  // The picture shows at the corner, cut to the surface; black is left around
-  // it only where it does not reach.
-  const int shownW = std::min(width_, held_.width());
-  const int shownH = std::min(height_, held_.height());
-  if (shownW < pw || shownH < ph) {
-    const xcb_rectangle_t all = {0, 0, pw, ph};
+  const xcb_pixmap_t old = pixmap_;
+  const Rect kept = Bounds().Intersected({0, 0, w, h});
+  xcb_render_free_picture(c, picture_);
+  Resized(std::clamp(w, 0, 0x7FFF), std::clamp(h, 0, 0x7FFF));
+  pixmap_ = x11_.CreatePixmap(Width(), Height());
+  picture_ = x11_.CreatePicture(pixmap_);
+  if (kept != Bounds()) {
+    const xcb_rectangle_t all = {0, 0, 0x7FFF, 0x7FFF};
     xcb_poly_fill_rectangle(c, pixmap_, x11_.Gc(RasterOp::SrcCopy), 1, &all);
   }
-  pristine_ = !held_.isNull();
-  if (!pristine_ || shownW == 0 || shownH == 0) {
-    return;
+  if (!kept.empty()) {
+    xcb_copy_area(c, old, pixmap_, x11_.Gc(RasterOp::SrcCopy), 0, 0, 0, 0,
+                  static_cast<std::uint16_t>(kept.w), static_cast<std::uint16_t>(kept.h));
   }
-  // The last pixmap, untouched since it took the picture, already holds what
-  // shows: the server copies it rather than the picture going up again.
-  if (pristine != 0 && pristineW >= shownW && pristineH >= shownH) {
-    xcb_copy_area(c, pristine, pixmap_, x11_.Gc(RasterOp::SrcCopy), 0, 0, 0, 0,
-                  static_cast<std::uint16_t>(shownW), static_cast<std::uint16_t>(shownH));
-  } else {
-    Upload(shownW, shownH);
-  }
+  xcb_free_pixmap(c, old);
 }
 
-void X11Surface::Upload(int w, int h) {
-  // The picture goes up a band at a time, made into the server's 32-bit
-  // pixels on the way: a 32-bit copy of a whole picture would first cost a
-  // page fault for every page of it, which start-up feels.
-  const std::size_t rowBytes = static_cast<std::size_t>(w) * 4;
-  constexpr std::size_t kBandBytes = 64 * 1024;
-  const int rowsPerRequest =
-      std::min(x11_.RowsPerRequest(rowBytes), std::max(1, static_cast<int>(kBandBytes / rowBytes)));
-  for (int top = 0; top < h; top += rowsPerRequest) {
-    const int count = std::min(rowsPerRequest, h - top);
-    const QImage band = held_.copy(0, top, w, count).convertToFormat(QImage::Format_RGB32);
-    xcb_put_image(x11_.connection(), XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap_, x11_.Gc(RasterOp::SrcCopy),
-                  static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(count), 0,
-                  static_cast<std::int16_t>(top), 0, x11_.depth(),
-                  static_cast<std::uint32_t>(rowBytes * static_cast<std::size_t>(count)),
-                  band.constBits());
-  }
+void X11Surface::Blit(const Copy& c, const Surface& src, RasterOp op) {
+  xcb_copy_area(x11_.connection(), static_cast<const X11Surface&>(src).pixmap_, pixmap_,
+                x11_.Gc(op), static_cast<std::int16_t>(c.sx), static_cast<std::int16_t>(c.sy),
+                static_cast<std::int16_t>(c.to.x), static_cast<std::int16_t>(c.to.y),
+                static_cast<std::uint16_t>(c.to.w), static_cast<std::uint16_t>(c.to.h));
 }
 
-void X11Surface::Blit(const BlitRect& r, const Surface& src, RasterOp op) {
-  const auto& source = static_cast<const X11Surface&>(src);
-  xcb_copy_area(x11_.connection(), source.pixmap_, pixmap_, x11_.Gc(op),
-                static_cast<std::int16_t>(r.sx), static_cast<std::int16_t>(r.sy),
-                static_cast<std::int16_t>(r.x), static_cast<std::int16_t>(r.y),
-                static_cast<std::uint16_t>(r.w), static_cast<std::uint16_t>(r.h));
-  pristine_ = false;
+void X11Surface::Paste(const Copy& c, const SpriteSheet& sheet, int maskDy) {
+  // The sheet's pixels have no alpha of their own and count as opaque.
+  const auto& s = static_cast<const X11Sheet&>(sheet);
+  xcb_render_composite(x11_.connection(), XCB_RENDER_PICT_OP_OVER, s.Picture(), s.Alpha(), picture_,
+                       static_cast<std::int16_t>(c.sx), static_cast<std::int16_t>(c.sy),
+                       static_cast<std::int16_t>(c.sx), static_cast<std::int16_t>(c.sy + maskDy),
+                       static_cast<std::int16_t>(c.to.x), static_cast<std::int16_t>(c.to.y),
+                       static_cast<std::uint16_t>(c.to.w), static_cast<std::uint16_t>(c.to.h));
 }
 
-void X11Surface::BlitSprite(const BlitRect& colour, const Surface& src, int maskDx, int maskDy) {
-  const auto& sheet = static_cast<const X11Surface&>(src);
-  if (sheet.pristine_ && sheet.stencil_ && sheet.stencil_->Pastes(colour, maskDx, maskDy)) {
-    sheet.stencil_->Paste(picture_, sheet.picture_, colour);
-    pristine_ = false;
-  } else {
-    Surface::BlitSprite(colour, src, maskDx, maskDy);
-  }
-}
-
-QImage X11Surface::Read() const {
-  return ReadDrawable(x11_, pixmap_, width_, height_);
+std::unique_ptr<SpriteSheet> X11Platform::CreateSpriteSheet(const QImage& sheet) {
+  return std::make_unique<X11Sheet>(*this, sheet);
 }
 
 }  // namespace finbowl

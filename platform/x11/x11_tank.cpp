@@ -4,25 +4,27 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/x11/x11_surface.h"
+#include "platform/x11/x11_platform.h"
 
 namespace finbowl {
 namespace {
 
 // The visible tank: a native child window on the X server that shows its
-// retained image, a pixmap. A refresh copies the changed parts of the pixmap
-// onto the window, scaled on the server with nearest neighbour where the
-// screen's device pixels are smaller than the program's. The window reports
-// when it is fully covered, and nothing is sent to it then.
+// retained image, a pixmap. Presenting copies parts of the pixmap onto the
+// window, scaled on the server with nearest neighbour where the screen's
+// device pixels are smaller than the program's. The server says when the
+// window is fully covered.
 class X11Tank final : public VisibleSurface, private QAbstractNativeEventFilter {
  public:
-  X11Tank(const X11Platform& platform, QWidget* parent, int w, int h, const QImage* picture)
-      : VisibleSurface(parent), x11_(platform), image_(platform, w, h, picture) {
+  X11Tank(const X11Platform& platform, QWidget* parent, const QImage& picture)
+      : VisibleSurface(parent),
+        x11_(platform),
+        image_(platform, picture.width(), picture.height(), &picture) {
     setAttribute(Qt::WA_NativeWindow);
     setAttribute(Qt::WA_PaintOnScreen);
     setAttribute(Qt::WA_NoSystemBackground);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    resize(w, h);
+    resize(picture.size());
     QCoreApplication::instance()->installNativeEventFilter(this);
   }
 
@@ -36,22 +38,20 @@ class X11Tank final : public VisibleSurface, private QAbstractNativeEventFilter 
   Surface& Image() override { return image_; }
   QPaintEngine* paintEngine() const override { return nullptr; }
 
- protected:
-  void RefreshParts(const AreaSet& changed) override {
-    for (const Area& area : changed) {
-      Present(area);
+  void Present(std::span<const Rect> parts) override {
+    for (const Rect& part : parts) {
+      PresentPart(part);
     }
     xcb_flush(x11_.connection());
   }
 
-  void RefreshWhole() override {
-    Present({0, 0, image_.Width(), image_.Height()});
-    xcb_flush(x11_.connection());
-  }
-
+ protected:
   // Whatever the server lost goes back whole: exposures are rare, and their
   // rectangles come in the toolkit's units, not the window's pixels.
-  void paintEvent(QPaintEvent*) override { RefreshWhole(); }
+  void paintEvent(QPaintEvent*) override {
+    PresentPart(image_.Bounds());
+    xcb_flush(x11_.connection());
+  }
 
   bool event(QEvent* event) override {
     const bool handled = VisibleSurface::event(event);
@@ -100,9 +100,9 @@ class X11Tank final : public VisibleSurface, private QAbstractNativeEventFilter 
     return false;
   }
 
-  void Present(const Area& area) {
+  void PresentPart(const Rect& area) {
     const xcb_window_t window = Window();
-    const Area part = area.ClippedTo(image_.Width(), image_.Height());
+    const Rect part = area.Intersected(image_.Bounds());
     if (window == 0 || part.empty()) {
       return;
     }
@@ -166,9 +166,8 @@ class X11Tank final : public VisibleSurface, private QAbstractNativeEventFilter 
 
 }  // namespace
 
-VisibleSurface* CreateX11Tank(const X11Platform& platform, QWidget* parent, int w, int h,
-                              const QImage* picture) {
-  return new X11Tank(platform, parent, w, h, picture);
+VisibleSurface* CreateX11Tank(const X11Platform& platform, QWidget* parent, const QImage& picture) {
+  return new X11Tank(platform, parent, picture);
 }
 
 }  // namespace finbowl

@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-#include "shell/application_setup.h"
 #include "render/pictures.h"
+#include "shell/application_setup.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

@@ -7,8 +7,8 @@
 
 #include <QApplication>
 
-#include "shell/application_setup.h"
 #include "render/pictures.h"
+#include "shell/application_setup.h"
 #include "support/x_session.h"
 
 int main(int argc, char** argv) {
