@@ -12,89 +12,67 @@ namespace {
 QImage MakeImage(int w, int h, const QImage* picture) {
   QImage image(std::max(w, 0), std::max(h, 0), QImage::Format_RGB32);
   image.fill(Qt::black);
-  if (picture && !image.isNull()) {
-    const QImage pixels = picture->convertToFormat(QImage::Format_RGB32);
-    const int rows = std::min(image.height(), pixels.height());
-    const auto bytes = static_cast<std::size_t>(std::min(image.width(), pixels.width())) * 4;
-    for (int row = 0; row < rows; ++row) {
-      std::memcpy(image.scanLine(row), pixels.constScanLine(row), bytes);
-    }
+  if (picture && !picture->isNull() && !image.isNull()) {
+    QPainter(&image).drawImage(0, 0, picture->convertToFormat(QImage::Format_RGB32));
   }
   return image;
 }
 
-// Row by row through two images, from the corners a copy gives.
+// Runs `op(out, in, inStride)` on each row of a copy from `src` to `dst`;
+// restrict rows let the loops vectorise.
 template <typename Op>
 void ForEachRow(QImage& dst, const QImage& src, const Copy& c, Op op) {
-  const qsizetype dstStride = dst.bytesPerLine() / qsizetype{sizeof(QRgb)};
-  const qsizetype srcStride = src.bytesPerLine() / qsizetype{sizeof(QRgb)};
+  const qsizetype dstStride = dst.bytesPerLine() / 4, srcStride = src.bytesPerLine() / 4;
   QRgb* d = reinterpret_cast<QRgb*>(dst.bits()) + c.to.y * dstStride + c.to.x;
   const QRgb* s = reinterpret_cast<const QRgb*>(src.constBits()) + c.sy * srcStride + c.sx;
   for (int row = 0; row < c.to.h; ++row, d += dstStride, s += srcStride) {
-    op(d, s, srcStride);
+    op(static_cast<QRgb* __restrict>(d), static_cast<const QRgb* __restrict>(s), srcStride);
   }
 }
 
 template <RasterOp op>
 void Combine(QImage& dst, const QImage& src, const Copy& c) {
-  // The width is held locally: a pixel store could otherwise alias the
-  // copy's fields, which keeps the compiler from vectorising.
   const int w = c.to.w;
   ForEachRow(dst, src, c, [w](QRgb* __restrict out, const QRgb* __restrict in, qsizetype) {
-    if constexpr (op == RasterOp::SrcCopy) {
-      std::memmove(out, in, static_cast<std::size_t>(w) * sizeof(QRgb));
-    } else {
-      for (int x = 0; x < w; ++x) {
-        out[x] = ApplyRasterOp(op, in[x], out[x]);
-      }
+    for (int x = 0; x < w; ++x) {
+      out[x] = ApplyRasterOp(op, in[x], out[x]);
     }
   });
 }
 
-class MemorySheet final : public SpriteSheet {
- public:
+struct MemorySheet final : SpriteSheet {
   explicit MemorySheet(const QImage& picture)
       : SpriteSheet(picture.width(), picture.height()),
-        pixels_(picture.convertToFormat(QImage::Format_RGB32)) {}
-  QImage Read() const override { return pixels_; }
-  const QImage& Pixels() const { return pixels_; }
-
- private:
-  QImage pixels_;
+        pixels(picture.convertToFormat(QImage::Format_RGB32)) {}
+  const QImage pixels;
 };
 
-class MemorySurface final : public Surface {
- public:
+struct MemorySurface final : Surface {
   MemorySurface(int w, int h, const QImage* picture)
-      : Surface(std::max(w, 0), std::max(h, 0)), image_(MakeImage(w, h, picture)) {}
+      : Surface(std::max(w, 0), std::max(h, 0)), image(MakeImage(w, h, picture)) {}
 
   void SetSize(int w, int h) override {
-    image_ = MakeImage(w, h, &image_);
-    Resized(image_.width(), image_.height());
+    image = MakeImage(w, h, &image);
+    width_ = image.width();
+    height_ = image.height();
   }
-  QImage Read() const override { return image_; }
-  const QImage& Pixels() const { return image_; }
+  QImage Read() const override { return image; }
 
- private:
   void Blit(const Copy& copy, const Surface& src, RasterOp op) override {
-    const QImage& from = static_cast<const MemorySurface&>(src).image_;
-    switch (op) {
-      case RasterOp::SrcCopy:
-        Combine<RasterOp::SrcCopy>(image_, from, copy);
-        break;
-      case RasterOp::SrcErase:
-        Combine<RasterOp::SrcErase>(image_, from, copy);
-        break;
-      case RasterOp::SrcInvert:
-        Combine<RasterOp::SrcInvert>(image_, from, copy);
-        break;
+    const QImage& from = static_cast<const MemorySurface&>(src).image;
+    if (op == RasterOp::SrcCopy) {
+      Combine<RasterOp::SrcCopy>(image, from, copy);
+    } else if (op == RasterOp::SrcErase) {
+      Combine<RasterOp::SrcErase>(image, from, copy);
+    } else {
+      Combine<RasterOp::SrcInvert>(image, from, copy);
     }
   }
 
   void Paste(const Copy& copy, const SpriteSheet& sheet, int maskDy) override {
     // Both raster copies in one pass: C XOR (M AND NOT D).
     const int w = copy.to.w;
-    ForEachRow(image_, static_cast<const MemorySheet&>(sheet).Pixels(), copy,
+    ForEachRow(image, static_cast<const MemorySheet&>(sheet).pixels, copy,
                [w, maskDy](QRgb* __restrict out, const QRgb* __restrict in, qsizetype stride) {
                  const QRgb* __restrict mask = in + maskDy * stride;
                  for (int x = 0; x < w; ++x) {
@@ -104,48 +82,41 @@ class MemorySurface final : public Surface {
                });
   }
 
-  QImage image_;
+  QImage image;
 };
 
-// Presenting asks the toolkit to repaint the parts, which it does once the
-// frame has returned to the event loop: the paint reads a finished frame, and
-// the compositor (or X server) is handed only those parts.
-class MemoryVisibleSurface final : public VisibleSurface {
- public:
+// Presenting asks the toolkit to repaint the parts once the frame has returned
+// to the event loop; the compositor (or X server) is handed only those parts.
+struct MemoryVisibleSurface final : VisibleSurface {
   MemoryVisibleSurface(QWidget* parent, const QImage& picture)
-      : VisibleSurface(parent), image_(picture.width(), picture.height(), &picture) {
+      : VisibleSurface(parent), image(picture.width(), picture.height(), &picture) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(picture.size());
   }
 
-  Surface& Image() override { return image_; }
+  Surface& Image() override { return image; }
   void Present(std::span<const Rect> parts) override {
     for (const Rect& part : parts) {
       update(part.x, part.y, part.w, part.h);
     }
   }
 
- protected:
   void paintEvent(QPaintEvent* event) override {
-    // Part by part: one draw of their bounding rectangle would cost a pass
-    // over most of the tank when the fish are far apart. Every part maps onto
-    // the screen with the same scale, so neighbouring parts meet without a
-    // seam at any device-pixel ratio.
+    // Part by part, not their bounding rectangle, which would cover most of
+    // the tank when the fish are far apart; parts share one scale, so they
+    // meet without a seam at any device-pixel ratio.
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    const QImage& pixels = image_.Pixels();
     for (const QRect& part : event->region()) {
-      const QRect shown = part & pixels.rect();
-      painter.drawImage(shown, pixels, shown);
+      const QRect shown = part & image.image.rect();
+      painter.drawImage(shown, image.image, shown);
     }
   }
 
- private:
-  MemorySurface image_;
+  MemorySurface image;
 };
 
-class MemoryPlatform final : public DrawingPlatform {
- public:
+struct MemoryPlatform final : DrawingPlatform {
   std::unique_ptr<Surface> CreateSurface(int w, int h, const QImage* picture) override {
     return std::make_unique<MemorySurface>(w, h, picture);
   }

@@ -14,16 +14,7 @@ enum class RasterOp : std::uint32_t {
 // Combines two 0xffRRGGBB pixels. The top byte of the result is always 0xff, so
 // the unused byte of a 32-bit pixel can never leak into a colour.
 constexpr std::uint32_t ApplyRasterOp(RasterOp op, std::uint32_t s, std::uint32_t d) {
-  constexpr std::uint32_t kOpaque = 0xFF000000u;
-  switch (op) {
-    case RasterOp::SrcCopy:
-      return s | kOpaque;
-    case RasterOp::SrcErase:
-      return (s & ~d) | kOpaque;
-    case RasterOp::SrcInvert:
-      return (s ^ d) | kOpaque;
-  }
-  return d;
+  return (op == RasterOp::SrcCopy ? s : op == RasterOp::SrcErase ? s & ~d : s ^ d) | 0xFF000000u;
 }
 
 }  // namespace finbowl

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QImage>
-#include <QPointer>
 #include <QWidget>
 #include <memory>
 #include <span>
@@ -9,14 +8,11 @@
 #include "platform/raster_op.h"
 #include "platform/rect.h"
 
-class QWindow;
-
 namespace finbowl {
 
 class SpriteSheet;
 
-// A picture surface: an image that BitBlt reads and writes, in pixels with
-// (0, 0) at its top-left corner.
+// A picture surface: pixels that BitBlt reads and writes, (0, 0) at the top left.
 class Surface {
  public:
   virtual ~Surface() = default;
@@ -27,97 +23,59 @@ class Surface {
   int Height() const { return height_; }
   Rect Bounds() const { return {0, 0, width_, height_}; }
   // Keeps what the surface holds at its top-left corner, cut to the new size,
-  // with black where it did not reach. Only done at start-up.
+  // and black where it did not reach. Only done at start-up.
   virtual void SetSize(int w, int h) = 0;
-  // The pixels as 0xffRRGGBB. Slow where the pixels live on a display
-  // server: for tests and screenshots, never while drawing.
+  // The pixels, as RGB32; slow on a display server, so for tests only.
   virtual QImage Read() const = 0;
 
  protected:
   Surface(int w, int h) : width_(w), height_(h) {}
-  void Resized(int w, int h) {
-    width_ = w;
-    height_ = h;
-  }
+  int width_, height_;
 
  private:
   friend void BitBlt(Surface&, int, int, int, int, const Surface&, int, int, RasterOp);
   friend void PasteSprite(Surface&, int, int, int, int, const SpriteSheet&, int, int, int);
-
-  // A copy already clipped to both surfaces; `src` was made by the same
-  // platform, as every surface of a run is.
+  // Already clipped; every surface of a run comes from one platform.
   virtual void Blit(const Copy& copy, const Surface& src, RasterOp op) = 0;
-  // A sprite paste already clipped: the mask lies maskDy rows below the colours.
   virtual void Paste(const Copy& copy, const SpriteSheet& sheet, int maskDy) = 0;
-
-  int width_, height_;
 };
 
-// Pictures of sprites over their masks: black in a mask where its sprite is
-// and white elsewhere, and the sprite white wherever its mask is white. Made
-// once from a picture that is such a sheet, and never drawn on.
-class SpriteSheet {
- public:
+// Sprites over their masks: a mask is black where its sprite is and white
+// elsewhere, and a sprite is white wherever its mask is. Never drawn on.
+struct SpriteSheet {
+  SpriteSheet(int w, int h) : width(w), height(h) {}
   virtual ~SpriteSheet() = default;
-  SpriteSheet(const SpriteSheet&) = delete;
-  SpriteSheet& operator=(const SpriteSheet&) = delete;
-
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  virtual QImage Read() const = 0;
-
- protected:
-  SpriteSheet(int w, int h) : width_(w), height_(h) {}
-
- private:
-  int width_, height_;
+  const int width, height;
 };
 
 // Combines the w x h rectangle at (sx, sy) of `src` with the one at (x, y) of
-// `dst`, per pixel; `dst` and `src` are two surfaces. Clipped to both, so any
-// arguments are safe; what lies outside either is left alone.
+// `dst`, another surface, per pixel; clipped to both, so any arguments are safe.
 void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
             RasterOp op);
 
 // Pastes the w x h sprite at (sx, sy) of `sheet` into `dst` at (x, y) through
-// its mask, maskDy rows below it: the mask's black takes the sprite, its white
-// keeps `dst`. Per pixel that is the mask copied with SrcErase and then the
-// sprite with SrcInvert. Pixels whose sprite or mask lies outside the sheet,
-// or that fall outside `dst`, are left alone.
+// its mask, maskDy rows lower: per pixel the mask with SrcErase, then the
+// sprite with SrcInvert; clipped to `dst`, and to where both lie in the sheet.
 void PasteSprite(Surface& dst, int x, int y, int w, int h, const SpriteSheet& sheet, int sx, int sy,
                  int maskDy);
 
-// The visible tank: a widget showing its retained image, which all drawing
-// goes into. Presenting shows parts of the image on the screen at once, so
-// the screen only ever shows what was presented. The image is shown over the
-// whole widget, scaled with nearest neighbour on screens whose device pixels
-// are smaller than the program's. Whatever the screen loses (the window was
-// covered, minimised or not yet shown) it takes again from the image.
+// The visible tank: a widget showing its retained image, scaled with nearest
+// neighbour on screens of smaller device pixels. The screen shows only parts
+// presented, at once, and whatever it loses it takes again from the image.
 class VisibleSurface : public QWidget {
  public:
   virtual Surface& Image() = 0;
   virtual void Present(std::span<const Rect> parts) = 0;
-
   // Whether anything of the tank can be seen: not while its window is
-  // minimised or unmapped (another workspace), or the tank is fully covered.
-  // Only reported: what to do about it is the drawing's business.
-  bool CanBeSeen() const { return !minimised_ && !unexposed_ && !covered_; }
+  // minimised, unmapped (another workspace) or fully covered.
+  bool CanBeSeen() const;
 
  protected:
-  explicit VisibleSurface(QWidget* parent) : QWidget(parent) {}
-  bool event(QEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  // For a platform that learns when the tank is fully covered.
-  void SetCovered(bool covered) { covered_ = covered; }
-
- private:
-  QPointer<QWindow> watched_;
-  bool minimised_ = false;
-  bool unexposed_ = false;
-  bool covered_ = false;
+  using QWidget::QWidget;
+  bool covered_ = false;  // for a platform that learns it
 };
 
-// Makes the surfaces of one windowing layer. It outlives every surface it made.
+// Makes the surfaces of one windowing layer, and outlives them.
 class DrawingPlatform {
  public:
   virtual ~DrawingPlatform() = default;
@@ -128,11 +86,10 @@ class DrawingPlatform {
   virtual VisibleSurface* CreateVisibleSurface(QWidget* parent, const QImage& picture) = 0;
 };
 
-// Surfaces as images in the program's memory, drawn by our own loops and shown
-// by the toolkit: on every windowing system, and in the headless tests.
+// Surfaces in the program's memory, drawn by our own loops and shown by the
+// toolkit: on every windowing system, and in the headless tests.
 std::unique_ptr<DrawingPlatform> CreateMemoryPlatform();
-// Surfaces as pixmaps on the X server; nothing unless the program runs on X11
-// and the server can take them.
+// Surfaces on the X server, when the program runs on X11 and the server can take them.
 std::unique_ptr<DrawingPlatform> CreateX11Platform();
 // The platform for the windowing system the program runs on.
 std::unique_ptr<DrawingPlatform> CreateDrawingPlatform();

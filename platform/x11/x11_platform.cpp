@@ -1,6 +1,7 @@
 #include "platform/x11/x11_platform.h"
 
 #include <QtGui/qguiapplication_platform.h>
+#include <xcb/xcb_renderutil.h>
 
 #include <QGuiApplication>
 #include <algorithm>
@@ -10,94 +11,50 @@
 namespace finbowl {
 namespace {
 
-// Whether pixels of the root depth are 32-bit words holding 0x00RRGGBB in the
-// byte order of this machine, and 8-bit alpha rows are padded to 32 bits as
-// QImage pads them, so that images go up and come back as they are.
-bool ScreenTakesOurImages(const xcb_setup_t& setup, const xcb_screen_t& screen) {
-  if (screen.root_depth != 24 || setup.image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST) {
-    return false;
-  }
-  int formatsFound = 0;
+// Whether the screen's pixels are 32-bit words holding 0x00RRGGBB in this
+// machine's byte order, and alpha bytes come in rows padded to 32 bits, so
+// that QImage's RGB32 and Alpha8 rows go up and come back as they are.
+bool ScreenTakesOurImages(const xcb_setup_t& setup, const xcb_render_pictforminfo_t* format) {
+  int formats = 0;
   for (auto f = xcb_setup_pixmap_formats_iterator(&setup); f.rem; xcb_format_next(&f)) {
-    formatsFound +=
-        (f.data->depth == 24 && f.data->bits_per_pixel == 32) ||
-        (f.data->depth == 8 && f.data->bits_per_pixel == 8 && f.data->scanline_pad == 32);
+    formats += f.data->scanline_pad == 32 &&
+               f.data->bits_per_pixel == (f.data->depth == 24 ? 32 : 8) &&
+               (f.data->depth == 24 || f.data->depth == 8);
   }
-  for (auto d = xcb_screen_allowed_depths_iterator(&screen); d.rem; xcb_depth_next(&d)) {
-    for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v)) {
-      if (v.data->visual_id == screen.root_visual) {
-        return formatsFound == 2 && v.data->_class == XCB_VISUAL_CLASS_TRUE_COLOR &&
-               v.data->red_mask == 0xFF0000u && v.data->green_mask == 0xFF00u &&
-               v.data->blue_mask == 0xFFu;
-      }
-    }
-  }
-  return false;
-}
-
-// The Render formats of the root visual and of 8-bit alpha; none without Render.
-std::array<xcb_render_pictformat_t, 2> RenderFormats(xcb_connection_t* c,
-                                                     const xcb_screen_t& screen) {
-  std::array<xcb_render_pictformat_t, 2> found{};
-  const xcb_query_extension_reply_t* render = xcb_get_extension_data(c, &xcb_render_id);
-  auto* formats = render && render->present ? xcb_render_query_pict_formats_reply(
-                                                  c, xcb_render_query_pict_formats(c), nullptr)
-                                            : nullptr;
-  if (!formats) {
-    return found;
-  }
-  for (auto s = xcb_render_query_pict_formats_screens_iterator(formats); s.rem;
-       xcb_render_pictscreen_next(&s)) {
-    for (auto d = xcb_render_pictscreen_depths_iterator(s.data); d.rem;
-         xcb_render_pictdepth_next(&d)) {
-      for (auto v = xcb_render_pictdepth_visuals_iterator(d.data); v.rem;
-           xcb_render_pictvisual_next(&v)) {
-        if (v.data->visual == screen.root_visual) {
-          found[0] = v.data->format;
-        }
-      }
-    }
-  }
-  for (auto f = xcb_render_query_pict_formats_formats_iterator(formats); f.rem;
-       xcb_render_pictforminfo_next(&f)) {
-    const xcb_render_directformat_t& direct = f.data->direct;
-    if (f.data->type == XCB_RENDER_PICT_TYPE_DIRECT && f.data->depth == 8 &&
-        direct.alpha_mask == 0xFF && direct.red_mask == 0 && direct.green_mask == 0 &&
-        direct.blue_mask == 0) {
-      found[1] = f.data->id;
-    }
-  }
-  std::free(formats);
-  return found;
+  const xcb_render_directformat_t* d = format ? &format->direct : nullptr;
+  return formats == 2 && setup.image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST && d &&
+         format->depth == 24 && d->red_shift == 16 && d->green_shift == 8 && d->blue_shift == 0 &&
+         d->red_mask == 0xFF && d->green_mask == 0xFF && d->blue_mask == 0xFF;
 }
 
 }  // namespace
 
 std::unique_ptr<DrawingPlatform> CreateX11Platform() {
   auto* native = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  xcb_connection_t* connection = native ? native->connection() : nullptr;
-  if (!connection || xcb_connection_has_error(connection)) {
+  xcb_connection_t* c = native ? native->connection() : nullptr;
+  if (!c || xcb_connection_has_error(c)) {
     return nullptr;
   }
-  const xcb_setup_t* setup = xcb_get_setup(connection);
-  const xcb_screen_t* screen = xcb_setup_roots_iterator(setup).data;
-  if (!screen || !ScreenTakesOurImages(*setup, *screen)) {
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+  const xcb_visualid_t visualId = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root_visual;
+  // Shared with the toolkit, which asks for the same, and kept with the connection.
+  const auto* formats = xcb_render_util_query_formats(c);
+  const auto* visual = formats ? xcb_render_util_find_visual_format(formats, visualId) : nullptr;
+  const auto* alpha =
+      formats ? xcb_render_util_find_standard_format(formats, XCB_PICT_STANDARD_A_8) : nullptr;
+  xcb_render_pictforminfo_t wanted{};
+  wanted.id = visual ? visual->format : 0;
+  if (!visual || !alpha ||
+      !ScreenTakesOurImages(*xcb_get_setup(c),
+                            xcb_render_util_find_format(formats, XCB_PICT_FORMAT_ID, &wanted, 0))) {
     return nullptr;
   }
-  const auto formats = RenderFormats(connection, *screen);
-  if (formats[0] == 0 || formats[1] == 0) {
-    return nullptr;
-  }
-  return std::make_unique<X11Platform>(connection, *screen, formats[0], formats[1]);
+  return std::make_unique<X11Platform>(c, root, visual->format, alpha->id);
 }
 
-X11Platform::X11Platform(xcb_connection_t* connection, const xcb_screen_t& screen,
+X11Platform::X11Platform(xcb_connection_t* connection, xcb_window_t root,
                          xcb_render_pictformat_t format, xcb_render_pictformat_t alphaFormat)
-    : connection_(connection),
-      root_(screen.root),
-      depth_(screen.root_depth),
-      pictFormat_(format),
-      alphaFormat_(alphaFormat) {
+    : connection_(connection), root_(root), pictFormat_(format), alphaFormat_(alphaFormat) {
   // Exposure events for every copy would be traffic nobody reads.
   const std::uint32_t functions[] = {XCB_GX_COPY, XCB_GX_AND_REVERSE, XCB_GX_XOR};
   for (std::size_t i = 0; i < gcs_.size(); ++i) {
@@ -120,87 +77,66 @@ xcb_gcontext_t X11Platform::Gc(RasterOp op) const {
   return gcs_[op == RasterOp::SrcErase ? 1 : op == RasterOp::SrcInvert ? 2 : 0];
 }
 
-xcb_pixmap_t X11Platform::CreatePixmap(int w, int h, bool alphaOnly) const {
-  // X has no empty pixmaps; an empty surface keeps a 1 x 1 one that no copy
-  // reaches, since every copy is clipped to the surface's size.
+xcb_pixmap_t X11Platform::CreatePixmap(int w, int h, bool alpha) const {
+  // X has no empty pixmaps; no copy reaches past a surface's own size.
   const xcb_pixmap_t pixmap = xcb_generate_id(connection_);
-  xcb_create_pixmap(connection_, alphaOnly ? 8 : depth_, pixmap, root_,
-                    static_cast<std::uint16_t>(std::clamp(w, 1, 0x7FFF)),
-                    static_cast<std::uint16_t>(std::clamp(h, 1, 0x7FFF)));
+  xcb_create_pixmap(connection_, alpha ? 8 : 24, pixmap, root_, Size(std::clamp(w, 1, 0x7FFF)),
+                    Size(std::clamp(h, 1, 0x7FFF)));
   return pixmap;
 }
 
-xcb_render_picture_t X11Platform::CreatePicture(xcb_drawable_t drawable, bool alphaOnly) const {
+xcb_render_picture_t X11Platform::CreatePicture(xcb_drawable_t drawable, bool alpha) const {
   const xcb_render_picture_t picture = xcb_generate_id(connection_);
-  xcb_render_create_picture(connection_, picture, drawable, alphaOnly ? alphaFormat_ : pictFormat_,
-                            0, nullptr);
+  xcb_render_create_picture(connection_, picture, drawable, alpha ? alphaFormat_ : pictFormat_, 0,
+                            nullptr);
   return picture;
 }
 
-int X11Platform::RowsPerRequest(std::size_t rowBytes) const {
-  constexpr std::size_t kHeader = 32;
-  const std::size_t maxBytes = std::size_t{xcb_get_maximum_request_length(connection_)} * 4;
-  return std::max(1, static_cast<int>((maxBytes - kHeader) / std::max<std::size_t>(rowBytes, 1)));
+void X11Platform::Upload(xcb_pixmap_t pixmap, const QImage& image) const {
+  // A band at a time, made into the server's pixels on the way; QImage pads
+  // rows to 32 bits as the server does. A GC serves one depth only.
+  const bool alpha = image.format() == QImage::Format_Alpha8;
+  const QImage::Format format = alpha ? QImage::Format_Alpha8 : QImage::Format_RGB32;
+  const xcb_gcontext_t gc = xcb_generate_id(connection_);
+  xcb_create_gc(connection_, gc, pixmap, 0, nullptr);
+  const int band = std::max(1, 32 * 1024 / std::max(1, image.width()));
+  for (int top = 0; top < image.height(); top += band) {
+    const QImage part = image.copy(0, top, image.width(), band).convertToFormat(format);
+    const int rows = std::min(band, image.height() - top);
+    xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, Size(part.width()),
+                  Size(rows), 0, At(top), 0, alpha ? 8 : 24,
+                  static_cast<std::uint32_t>(part.bytesPerLine() * rows), part.constBits());
+  }
+  xcb_free_gc(connection_, gc);
 }
 
-void X11Platform::Upload(xcb_pixmap_t pixmap, const QImage& image) const {
-  // A band at a time, made into the server's pixels on the way: a 32-bit copy
-  // of a whole picture would first cost a page fault for every page of it,
-  // which start-up feels.
+xcb_render_picture_t X11Platform::UploadPicture(const QImage& image) const {
   const bool alpha = image.format() == QImage::Format_Alpha8;
-  const int w = image.width();
-  const std::size_t rowBytes =
-      alpha ? (static_cast<std::size_t>(w) + 3) / 4 * 4 : static_cast<std::size_t>(w) * 4;
-  constexpr std::size_t kBandBytes = 64 * 1024;
-  const int band =
-      std::min(RowsPerRequest(rowBytes), std::max(1, static_cast<int>(kBandBytes / rowBytes)));
-  // A GC serves drawables of its own depth only.
-  xcb_gcontext_t gc = gcs_[0];
-  if (alpha) {
-    gc = xcb_generate_id(connection_);
-    xcb_create_gc(connection_, gc, pixmap, 0, nullptr);
-  }
-  for (int top = 0; top < image.height(); top += band) {
-    const int count = std::min(band, image.height() - top);
-    const QImage rows = alpha ? image.copy(0, top, w, count)
-                              : image.copy(0, top, w, count).convertToFormat(QImage::Format_RGB32);
-    xcb_put_image(
-        connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, static_cast<std::uint16_t>(w),
-        static_cast<std::uint16_t>(count), 0, static_cast<std::int16_t>(top), 0, alpha ? 8 : depth_,
-        static_cast<std::uint32_t>(rowBytes * static_cast<std::size_t>(count)), rows.constBits());
-  }
-  if (alpha) {
-    xcb_free_gc(connection_, gc);
-  }
+  const xcb_pixmap_t pixmap = CreatePixmap(image.width(), image.height(), alpha);
+  Upload(pixmap, image);
+  const xcb_render_picture_t picture = CreatePicture(pixmap, alpha);
+  xcb_free_pixmap(connection_, pixmap);
+  return picture;
+}
+
+void X11Platform::FillBlack(xcb_drawable_t drawable) const {
+  // The copy GC's foreground is black.
+  const xcb_rectangle_t all = {0, 0, 0x7FFF, 0x7FFF};
+  xcb_poly_fill_rectangle(connection_, drawable, gcs_[0], 1, &all);
 }
 
 QImage X11Platform::Read(xcb_drawable_t drawable, int w, int h) const {
   QImage image(w, h, QImage::Format_RGB32);
-  const std::size_t rowBytes = static_cast<std::size_t>(w) * 4;
-  const int band = RowsPerRequest(rowBytes);
-  for (int top = 0; top < h && !image.isNull(); top += band) {
-    const int count = std::min(band, h - top);
-    xcb_get_image_reply_t* reply = xcb_get_image_reply(
-        connection_,
-        xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, 0,
-                      static_cast<std::int16_t>(top), static_cast<std::uint16_t>(w),
-                      static_cast<std::uint16_t>(count), ~0u),
-        nullptr);
-    if (!reply) {
-      image.fill(Qt::black);
-      break;
-    }
-    for (int r = 0; r < count; ++r) {
-      auto* line = reinterpret_cast<QRgb*>(image.scanLine(top + r));
-      std::memcpy(line, xcb_get_image_data(reply) + rowBytes * static_cast<std::size_t>(r),
-                  rowBytes);
-      // The pad byte of a 24-bit pixel means nothing; the colours are opaque.
-      for (int x = 0; x < w; ++x) {
-        line[x] |= 0xFF000000u;
-      }
-    }
-    std::free(reply);
+  image.fill(Qt::black);
+  xcb_get_image_reply_t* reply = xcb_get_image_reply(
+      connection_,
+      xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, 0, 0, Size(w), Size(h), ~0u),
+      nullptr);
+  if (reply && xcb_get_image_data_length(reply) == image.sizeInBytes()) {
+    std::memcpy(image.bits(), xcb_get_image_data(reply),
+                static_cast<std::size_t>(image.sizeInBytes()));
   }
+  std::free(reply);
   return image;
 }
 

@@ -1,6 +1,5 @@
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
-#include <QPaintEvent>
 #include <cmath>
 #include <cstdlib>
 
@@ -9,159 +8,110 @@
 namespace finbowl {
 namespace {
 
-// The visible tank: a native child window on the X server that shows its
-// retained image, a pixmap. Presenting copies parts of the pixmap onto the
-// window, scaled on the server with nearest neighbour where the screen's
-// device pixels are smaller than the program's. The server says when the
-// window is fully covered.
-class X11Tank final : public VisibleSurface, private QAbstractNativeEventFilter {
- public:
+// The visible tank: a native child window on the X server showing its image,
+// a pixmap, composed onto it through Render part by part, scaled with nearest
+// neighbour. The server says when the window is fully covered.
+struct X11Tank final : VisibleSurface, QAbstractNativeEventFilter {
   X11Tank(const X11Platform& platform, QWidget* parent, const QImage& picture)
       : VisibleSurface(parent),
-        x11_(platform),
-        image_(platform, picture.width(), picture.height(), &picture) {
+        x11(platform),
+        image(platform, picture.width(), picture.height(), &picture) {
     setAttribute(Qt::WA_NativeWindow);
     setAttribute(Qt::WA_PaintOnScreen);
     setAttribute(Qt::WA_NoSystemBackground);
-    setAttribute(Qt::WA_OpaquePaintEvent);
     resize(picture.size());
     QCoreApplication::instance()->installNativeEventFilter(this);
   }
 
   ~X11Tank() override {
     QCoreApplication::instance()->removeNativeEventFilter(this);
-    if (target_ != 0 && !xcb_connection_has_error(x11_.connection())) {
-      xcb_render_free_picture(x11_.connection(), target_);
+    if (target != 0 && !xcb_connection_has_error(x11.connection())) {
+      xcb_render_free_picture(x11.connection(), target);
     }
   }
 
-  Surface& Image() override { return image_; }
+  Surface& Image() override { return image; }
   QPaintEngine* paintEngine() const override { return nullptr; }
 
   void Present(std::span<const Rect> parts) override {
-    for (const Rect& part : parts) {
-      PresentPart(part);
+    // The id as it is, without winId()'s trip into the toolkit on every frame.
+    const auto window =
+        testAttribute(Qt::WA_WState_Created) ? static_cast<xcb_window_t>(internalWinId()) : 0;
+    if (window == 0) {
+      return;
     }
-    xcb_flush(x11_.connection());
+    xcb_connection_t* c = x11.connection();
+    const qreal ratio = devicePixelRatioF();
+    if (window != targetWindow) {
+      if (target != 0) {
+        xcb_render_free_picture(c, target);
+      }
+      target = x11.CreatePicture(targetWindow = window);
+    }
+    if (image.picture != scaled || ratio != scaledBy) {
+      const auto shrink = static_cast<xcb_render_fixed_t>(std::lround(65536 / ratio));
+      xcb_render_set_picture_transform(c, image.picture, {shrink, 0, 0, 0, shrink, 0, 0, 0, 65536});
+      static constexpr char kNearest[] = "nearest";
+      xcb_render_set_picture_filter(c, image.picture, sizeof kNearest - 1, kNearest, 0, nullptr);
+      scaled = image.picture;
+      scaledBy = ratio;
+    }
+    // Every window pixel that a part touches, even in part, takes the image
+    // pixel under its centre.
+    for (const Rect& part : parts) {
+      const Rect p = part.Intersected(image.Bounds());
+      const int left = static_cast<int>(std::floor(p.x * ratio));
+      const int top = static_cast<int>(std::floor(p.y * ratio));
+      xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, image.picture, XCB_RENDER_PICTURE_NONE,
+                           target, At(left), At(top), 0, 0, At(left), At(top),
+                           Size(static_cast<int>(std::ceil((p.x + p.w) * ratio)) - left),
+                           Size(static_cast<int>(std::ceil((p.y + p.h) * ratio)) - top));
+    }
+    xcb_flush(c);
   }
 
- protected:
   // Whatever the server lost goes back whole: exposures are rare, and their
   // rectangles come in the toolkit's units, not the window's pixels.
   void paintEvent(QPaintEvent*) override {
-    PresentPart(image_.Bounds());
-    xcb_flush(x11_.connection());
+    const Rect whole = image.Bounds();
+    Present(std::span(&whole, 1));
   }
 
+  // Asks the server to say when the window is fully covered, adding to what
+  // the toolkit has asked for the same window: event masks are per client.
   bool event(QEvent* event) override {
     const bool handled = VisibleSurface::event(event);
-    if (event->type() == QEvent::Show || event->type() == QEvent::WinIdChange) {
-      WatchCovering();
+    xcb_connection_t* c = x11.connection();
+    const auto window = static_cast<xcb_window_t>(internalWinId());
+    if ((event->type() == QEvent::Show || event->type() == QEvent::WinIdChange) && window != 0 &&
+        window != watched) {
+      if (auto* attributes =
+              xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr)) {
+        const std::uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_VISIBILITY_CHANGE;
+        xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+        watched = window;
+        std::free(attributes);
+      }
     }
     return handled;
   }
 
- private:
-  xcb_window_t Window() const {
-    // The id as it is, without winId()'s trip into the toolkit on every frame.
-    return testAttribute(Qt::WA_WState_Created) ? static_cast<xcb_window_t>(internalWinId()) : 0;
-  }
-
-  // Asks the server to say when the window is fully covered, adding to what
-  // the toolkit has asked for the same window.
-  void WatchCovering() {
-    const xcb_window_t window = Window();
-    if (window == 0 || window == watched_) {
-      return;
-    }
-    xcb_connection_t* c = x11_.connection();
-    xcb_get_window_attributes_reply_t* attributes =
-        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
-    if (!attributes) {
-      return;
-    }
-    const std::uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_VISIBILITY_CHANGE;
-    std::free(attributes);
-    xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
-    watched_ = window;
-  }
-
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
-    if (type != "xcb_generic_event_t") {
-      return false;
-    }
-    const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & 0x7F) == XCB_VISIBILITY_NOTIFY) {
-      const auto* visibility = reinterpret_cast<const xcb_visibility_notify_event_t*>(event);
-      if (visibility->window == watched_ && watched_ != 0) {
-        SetCovered(visibility->state == XCB_VISIBILITY_FULLY_OBSCURED);
-      }
+    const auto* event = static_cast<const xcb_visibility_notify_event_t*>(message);
+    if (type == "xcb_generic_event_t" && (event->response_type & 0x7F) == XCB_VISIBILITY_NOTIFY &&
+        watched != 0 && event->window == watched) {
+      covered_ = event->state == XCB_VISIBILITY_FULLY_OBSCURED;
     }
     return false;
   }
 
-  void PresentPart(const Rect& area) {
-    const xcb_window_t window = Window();
-    const Rect part = area.Intersected(image_.Bounds());
-    if (window == 0 || part.empty()) {
-      return;
-    }
-    xcb_connection_t* c = x11_.connection();
-    const qreal ratio = devicePixelRatioF();
-    if (ratio == 1.0) {
-      xcb_copy_area(c, image_.Pixmap(), window, x11_.Gc(RasterOp::SrcCopy),
-                    static_cast<std::int16_t>(part.x), static_cast<std::int16_t>(part.y),
-                    static_cast<std::int16_t>(part.x), static_cast<std::int16_t>(part.y),
-                    static_cast<std::uint16_t>(part.w), static_cast<std::uint16_t>(part.h));
-      return;
-    }
-    // Every window pixel the part touches, even in part, takes the image
-    // pixel under its centre.
-    PrepareScaling(window, ratio);
-    const auto left = static_cast<std::int16_t>(std::floor(part.x * ratio));
-    const auto top = static_cast<std::int16_t>(std::floor(part.y * ratio));
-    const auto right = static_cast<std::int16_t>(std::ceil((part.x + part.w) * ratio));
-    const auto bottom = static_cast<std::int16_t>(std::ceil((part.y + part.h) * ratio));
-    xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, image_.Picture(), XCB_RENDER_PICTURE_NONE,
-                         target_, left, top, 0, 0, left, top,
-                         static_cast<std::uint16_t>(right - left),
-                         static_cast<std::uint16_t>(bottom - top));
-  }
-
-  // The window as a Render picture, made again with the window, and the
-  // image's picture scaled by `ratio` with nearest neighbour. Nothing else
-  // reads the image through Render.
-  void PrepareScaling(xcb_window_t window, qreal ratio) {
-    xcb_connection_t* c = x11_.connection();
-    if (window != targetWindow_) {
-      if (target_ != 0) {
-        xcb_render_free_picture(c, target_);
-      }
-      target_ = xcb_generate_id(c);
-      xcb_render_create_picture(c, target_, window, x11_.PictFormat(), 0, nullptr);
-      targetWindow_ = window;
-    }
-    if (image_.Picture() != scaled_ || ratio != scaledBy_) {
-      const auto fixed = [](double v) {
-        return static_cast<xcb_render_fixed_t>(std::lround(v * 65536));
-      };
-      const xcb_render_transform_t transform = {
-          fixed(1 / ratio), 0, 0, 0, fixed(1 / ratio), 0, 0, 0, fixed(1)};
-      xcb_render_set_picture_transform(c, image_.Picture(), transform);
-      static constexpr char kNearest[] = "nearest";
-      xcb_render_set_picture_filter(c, image_.Picture(), sizeof kNearest - 1, kNearest, 0, nullptr);
-      scaled_ = image_.Picture();
-      scaledBy_ = ratio;
-    }
-  }
-
-  const X11Platform& x11_;
-  X11Surface image_;
-  xcb_window_t watched_ = 0;  // the window whose covering the server reports
-  xcb_window_t targetWindow_ = 0;
-  xcb_render_picture_t target_ = 0;  // the window's picture
-  xcb_render_picture_t scaled_ = 0;  // the image's picture, as last scaled
-  qreal scaledBy_ = 0;
+  const X11Platform& x11;
+  X11Surface image;
+  xcb_window_t watched = 0;       // the window whose covering the server reports
+  xcb_window_t targetWindow = 0;  // and the window `target` is a picture of
+  xcb_render_picture_t target = 0;
+  xcb_render_picture_t scaled = 0;  // the image's picture, as last scaled
+  qreal scaledBy = 0;
 };
 
 }  // namespace
