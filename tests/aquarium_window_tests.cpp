@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <thread>
 #include <vector>
 
 #include "render/pictures.h"
@@ -76,29 +75,20 @@ class AquariumWindowTest : public ::testing::Test {
     tank = LoadPictures().tank.copy(0, 0, 640, 450);
   }
 
-  // Starts finbowl with `set` and returns where its tank is on the screen.
+  // Starts finbowl with `set`; returns where its tank is on the screen.
   std::optional<QRect> Start(const std::vector<std::uint8_t>& set) {
     WriteBytes(dir.File("SET"), set);
-    finbowl = std::make_unique<Process>(std::vector<std::string>{FinbowlExecutable()},
-                                        session->Environment(), dir.path().string());
-    if (!WaitFor([&] { return (window = session->FindWindow("Finbowl")).has_value(); })) {
-      return std::nullopt;
-    }
-    // Until the window manager has placed it, the window may still move.
-    QRect client;
-    if (!WaitFor([&] { return session->IsFramedAndCentred(*window, &client); })) {
-      return std::nullopt;
-    }
-    return QRect(client.x(), client.bottom() + 1 - 450, 640, 450);
+    finbowl.emplace(*session, dir.path().string());
+    window = finbowl->window;
+    return finbowl->client.isEmpty() ? std::nullopt : std::optional(finbowl->Tank());
   }
 
   std::unique_ptr<XSession> session;
   TempDir dir;
-  std::unique_ptr<Process> finbowl;
+  std::optional<Finbowl> finbowl;
   std::optional<xcb_window_t> window;
   QImage tank;
 };
-
 TEST_F(AquariumWindowTest, FramesChangeOnlyWhereTheFishAre) {
   const auto area = Start({4, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0});
   ASSERT_TRUE(area);
@@ -128,8 +118,8 @@ TEST_F(AquariumWindowTest, FramesChangeOnlyWhereTheFishAre) {
   }
   EXPECT_GT(changed, 0);
   EXPECT_EQ(stray, 0);
-  finbowl->Signal(SIGTERM);
-  EXPECT_EQ(finbowl->WaitForExit(), 0);
+  finbowl->process->Signal(SIGTERM);
+  EXPECT_EQ(finbowl->process->WaitForExit(), 0);
 }
 
 TEST_F(AquariumWindowTest, AsManyRedAndBlackFishAsTheSettingsSay) {
@@ -152,8 +142,8 @@ TEST_F(AquariumWindowTest, AsManyRedAndBlackFishAsTheSettingsSay) {
   EXPECT_TRUE(apart) << "at most " << mostFish << " fish seen apart";
   EXPECT_EQ(redNow, 2);
   EXPECT_LE(mostFish, 3);
-  finbowl->Signal(SIGTERM);
-  EXPECT_EQ(finbowl->WaitForExit(), 0);
+  finbowl->process->Signal(SIGTERM);
+  EXPECT_EQ(finbowl->process->WaitForExit(), 0);
 }
 
 TEST_F(AquariumWindowTest, MinimisedItDrawsNothingAndRestoredTheFrameShowsAtOnce) {
@@ -165,14 +155,19 @@ TEST_F(AquariumWindowTest, MinimisedItDrawsNothingAndRestoredTheFrameShowsAtOnce
   ASSERT_EQ(session->RunTool({"xdotool", "windowminimize", std::to_string(*window)}), 0);
   ASSERT_TRUE(WaitFor([&] { return !session->IsViewable(*window); }));
   // The program hears of it a moment later; from then on it draws nothing.
+  // Each frame wakes its main thread, and little else does meanwhile, so
+  // its wakeups count the frames.
+  const pid_t pid = finbowl->process->pid();
   ASSERT_TRUE(WaitFor([&] {
     const int before = requests.Count();
-    std::this_thread::sleep_for(500ms);
+    const long since = Wakeups(pid);
+    WaitFor([&] { return Wakeups(pid) >= since + 5; });
     return requests.Count() == before;
   }));
   requests.Reset();
-  // Fifteen frames' time: the fish swim on, but nothing reaches the server.
-  std::this_thread::sleep_for(1500ms);
+  // Fifteen frames: the fish swim on, but nothing reaches the server.
+  const long minimised = Wakeups(pid);
+  ASSERT_TRUE(WaitFor([&] { return Wakeups(pid) >= minimised + 15; }));
   EXPECT_EQ(requests.Count(), 0);
 
   // Restored, the tank is presented whole at once, not piece by piece as the
@@ -183,8 +178,8 @@ TEST_F(AquariumWindowTest, MinimisedItDrawsNothingAndRestoredTheFrameShowsAtOnce
   })) << "the biggest copy was "
       << requests.BiggestCopyWidth() << " x " << requests.BiggestCopyHeight();
   EXPECT_TRUE(WaitFor([&] { return !FindBlobs(session->Grab(*area), tank).empty(); }));
-  finbowl->Signal(SIGTERM);
-  EXPECT_EQ(finbowl->WaitForExit(), 0);
+  finbowl->process->Signal(SIGTERM);
+  EXPECT_EQ(finbowl->process->WaitForExit(), 0);
 }
 
 }  // namespace

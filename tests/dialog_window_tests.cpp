@@ -39,25 +39,13 @@ class DialogWindowTest : public ::testing::Test {
   // window manager has framed and the program has centred its window.
   std::unique_ptr<Process> Start(const TempDir& dir, const Bytes& stored) {
     WriteBytes(dir.File("SET"), stored);
-    auto environment = session->Environment();
+    std::map<std::string, std::string> environment;
     if (scale != 1) {
       environment["QT_SCALE_FACTOR"] = std::to_string(scale);
     }
-    auto process =
-        std::make_unique<Process>(std::vector<std::string>{FinbowlExecutable()}, environment,
-                                  dir.path().string(), dir.File("stderr.txt"));
-    const QSize screen = session->ScreenSize();
-    WaitFor([&] {
-      main = session->FindWindow("Finbowl");
-      if (!main) {
-        return false;
-      }
-      const QMargins frame = session->FrameExtents(*main);
-      const QRect outer = session->ClientGeometry(*main).marginsAdded(frame);
-      return !frame.isNull() && outer.topLeft() == QPoint((screen.width() - outer.width()) / 2,
-                                                          (screen.height() - outer.height()) / 2);
-    });
-    return process;
+    Finbowl started(*session, dir.path().string(), environment);
+    main = started.window;
+    return std::move(started.process);
   }
 
   void ClickAt(const QPoint& p) {

@@ -35,15 +35,15 @@ class ProcessTest : public ::testing::Test {
   // Starts finbowl in `dir`, after `prefix` (a command that runs it), and
   // waits for its window.
   std::unique_ptr<Process> Start(const TempDir& dir, std::vector<std::string> prefix = {}) {
-    prefix.push_back(FinbowlExecutable());
-    auto process = std::make_unique<Process>(prefix, session->Environment(), dir.path().string(),
-                                             dir.File("stderr.txt"));
-    WaitFor([&] { return (window = session->FindWindow("Finbowl")).has_value(); });
-    return process;
+    Finbowl started(*session, dir.path().string(), {}, std::move(prefix));
+    window = started.window;
+    client = started.client;
+    return std::move(started.process);
   }
 
   static XSession* session;
   std::optional<xcb_window_t> window;
+  QRect client;
 };
 
 XSession* ProcessTest::session = nullptr;
@@ -68,11 +68,10 @@ TEST_F(ProcessTest, WindowShowsTheTankBelowTheMenuBarCentredOnTheScreen) {
   ASSERT_TRUE(window);
 
   // Centred once the window manager has framed it.
-  QRect client;
-  const bool centred = WaitFor([&] { return session->IsFramedAndCentred(*window, &client); });
   const QRect frame = client.marginsAdded(session->FrameExtents(*window));
-  EXPECT_TRUE(centred) << "frame at " << frame.x() << "," << frame.y() << " size " << frame.width()
-                       << "x" << frame.height();
+  EXPECT_TRUE(session->IsFramedAndCentred(*window, &client))
+      << "frame at " << frame.x() << "," << frame.y() << " size " << frame.width() << "x"
+      << frame.height();
 
   // The client window is the menu bar over the 640 x 450 tank.
   EXPECT_EQ(client.width(), 640);

@@ -343,6 +343,31 @@ int XSession::RunTool(const std::vector<std::string>& argv) {
   return tool.WaitForExit().value_or(-1);
 }
 
+Finbowl::Finbowl(XSession& session, const std::string& dir, std::map<std::string, std::string> env,
+                 std::vector<std::string> prefix) {
+  prefix.push_back(FinbowlExecutable());
+  for (const auto& [key, value] : session.Environment()) {
+    env.emplace(key, value);
+  }
+  process = std::make_unique<Process>(prefix, env, dir, dir + "/stderr.txt");
+  WaitFor([&] {
+    window = session.FindWindow("Finbowl");
+    return window && session.IsFramedAndCentred(*window, &client);
+  });
+}
+
+long Wakeups(pid_t pid) {
+  // The main thread's, which runs the timers.
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("voluntary_ctxt_switches:", 0) == 0) {
+      return std::stol(line.substr(line.find(':') + 1));
+    }
+  }
+  return -1;
+}
+
 std::string FinbowlExecutable() {
   // The program is built one directory above the tests.
   return (std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "finbowl")

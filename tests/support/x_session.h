@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,22 @@ class Process {
   pid_t pid_ = -1;
   bool reaped_ = false;
   int status_ = 0;
+};
+
+class XSession;
+
+// The program under test started on a session's display in `dir`, with its
+// stderr in dir/stderr.txt: the process, and its main window once the window
+// manager has framed it and the program has centred it (or nothing, if that
+// did not happen in time).
+struct Finbowl {
+  Finbowl(XSession& session, const std::string& dir, std::map<std::string, std::string> env = {},
+          std::vector<std::string> prefix = {});
+  std::unique_ptr<Process> process;
+  std::optional<xcb_window_t> window;
+  QRect client;  // the main window's client area, menu bar and tank
+  // Where the tank is on the screen.
+  QRect Tank() const { return {client.x(), client.bottom() + 1 - 450, 640, 450}; }
 };
 
 // A private X server (Xvfb) on a free display, optionally with a window
@@ -96,6 +113,10 @@ class XSession {
 
 // The program under test, built beside the tests.
 std::string FinbowlExecutable();
+
+// How often the process's main thread has waited since it started: every
+// frame wakes it, so this grows at least as fast as the frames it handles.
+long Wakeups(pid_t pid);
 
 // The lines the program itself wrote to `stderrFile` ("finbowl: ..."), leaving
 // out what Qt or the X libraries may print there now and then.
