@@ -11,6 +11,7 @@
 #include "shell/form1.h"
 #include "support/images.h"
 #include "support/qt_wait.h"
+#include "support/scenes.h"
 #include "support/scripted_random.h"
 #include "support/temp_dir.h"
 
@@ -80,42 +81,23 @@ TEST_F(FrameStepTest, OneFishIsTheBareTankWithItsCellPastedThroughItsMask) {
 }
 
 TEST_F(FrameStepTest, StackingAndClipping) {
-  // Rising fish hold still, and fish that swim get 0 px steps, so every
-  // scene is drawn where it is set.
-  struct Scene {
-    const char* what;
-    std::vector<Fish> fish;
-    std::vector<Bubble> bubbles;
-    std::initializer_list<double> script;
-  };
-  const std::vector<Scene> scenes = {
-      {"cut at the top, the right and the bottom-left corner",
-       {{100, -11, 1, 0, 0, 1}, {570, 200, 4, 150, 3, 1}, {-30, 398, 1, 75, 2, 1}},
-       {},
-       {}},
-      {"higher indexes in front", {{200, 150, 1, 0, 0, 1}, {200, 150, 1, 75, 2, 1}}, {}, {}},
-      // Fish 1 swims 0 px, so its bubble rises 0 px and is drawn; fish 0 and
-      // 2 rise, overlapping it: it lies over fish 0 and under fish 1 and 2.
-      {"a bubble over the fish before its own",
-       {kRisingRed, {260, 60, 1, 0, 2, 0}, {330, 120, 4, 0, 1, 1}},
-       {{0, 0, 0}, {1, 340, 120}},
-       {0.0, 0.0}},
-      {"wholly outside", {{700, 500, 1, 0, 0, 1}, {-200, -200, 4, 0, 1, 1}}, {}, {}},
-  };
-  for (const Scene& scene : scenes) {
+  for (const testing::Scene& scene : testing::EdgeScenes()) {
     SCOPED_TRACE(scene.what);
-    table = {};
-    std::copy(scene.fish.begin(), scene.fish.end(), table.fish.begin());
-    std::copy(scene.bubbles.begin(), scene.bubbles.end(), table.bubble.begin());
-    const QImage frame = Frame(static_cast<int>(scene.fish.size()) - 1, scene.script);
+    table = scene.Table();
+    testing::ScriptedRandom random(scene.script);
+    SettingsRecord settings;
+    settings.lastFish = static_cast<std::int16_t>(scene.LastFish());
+    FrameStep(tank, table, settings, random, kTankWidth);
     QImage expected = BareTank();
     for (std::size_t i = 0; i < scene.fish.size(); ++i) {
-      if (table.bubble[i].active) {
+      // A bubble is drawn when its fish swam; here every swimming fish rose
+      // its bubble by 0 px.
+      if (table.bubble[i].active && !table.fish[i].rising) {
         PasteBubble(expected, table.bubble[i]);
       }
       PasteFish(expected, table.fish[i]);
     }
-    EXPECT_TRUE(SameImage(frame, expected));
+    EXPECT_TRUE(SameImage(tank.suisou().Image().Read(), expected));
   }
 }
 

@@ -13,6 +13,7 @@
 #include "support/allocation_counter.h"
 #include "support/images.h"
 #include "support/qt_wait.h"
+#include "support/scenes.h"
 #include "support/scripted_random.h"
 #include "support/swimming.h"
 #include "support/x_window_pixels.h"
@@ -111,39 +112,9 @@ class X11DrawingTest : public ::testing::Test {
 };
 
 TEST_F(X11DrawingTest, EdgeScenesGiveTheSamePixels) {
-  // Fish columns: x, y, dir, frameX, sheet, rising. Rising fish hold still, and
-  // fish that swim get 0 px steps, so every scene is drawn where it is set.
-  struct Scene {
-    const char* what;
-    std::vector<Fish> fish;
-    std::vector<Bubble> bubbles;
-    std::vector<double> script;
-  };
-  const std::vector<Scene> scenes = {
-      {"every edge",
-       {{-40, 200, 1, 0, 0, 1},
-        {600, 150, 4, 75, 1, 1},
-        {300, -60, 1, 150, 2, 1},
-        {200, 420, 4, 0, 3, 1},
-        {-60, -60, 1, 75, 0, 1}},
-       {},
-       {}},
-      {"overlapping fish and bubbles",
-       {{200, 150, 1, 0, 0, 0}, {215, 160, 1, 75, 2, 0}, {230, 150, 4, 150, 3, 1}},
-       {{1, 240, 170}, {1, 250, 180}, {1, 235, 175}},
-       {0, 0, 0, 0}},
-      {"bubbles clipped and gone",
-       {{100, 0, 1, 0, 0, 0}, {560, 300, 1, 0, 2, 0}},
-       {{1, 620, -20}, {1, 630, 440}},
-       {0, 0, 0, 0}},
-      {"wholly outside", {{700, 500, 1, 0, 0, 1}, {-200, -200, 4, 0, 1, 1}}, {}, {}},
-  };
-  for (const Scene& scene : scenes) {
+  for (const testing::Scene& scene : testing::EdgeScenes()) {
     SCOPED_TRACE(scene.what);
-    FishTable table;
-    std::copy(scene.fish.begin(), scene.fish.end(), table.fish.begin());
-    std::copy(scene.bubbles.begin(), scene.bubbles.end(), table.bubble.begin());
-    FrameOnBoth(table, static_cast<int>(scene.fish.size()) - 1, scene.script);
+    FrameOnBoth(scene.Table(), scene.LastFish(), scene.script);
     EXPECT_TRUE(SameFrames());
   }
 }
