@@ -12,9 +12,8 @@
 # A shared virtual machine's speed drifts by several times within minutes, and
 # a process can stay fast or slow for its whole life, so each Finbowl is
 # measured at the same time as xfishtank, both started afresh for every round,
-# and the figures are medians over the rounds; the ratio is taken within each
-# round. The two Finbowls take rounds of their own: the one drawing in memory
-# would slow whatever runs beside it.
+# and the figures are medians over the rounds; the ratios are taken within
+# each round. Each way of running Finbowl takes rounds of its own.
 # Usage: bench/cpu_budget.sh [SECONDS_PER_ROUND [ROUNDS]]   (default 10 and 9)
 #   FINBOWL_BUDGET_KINDS="x11 memory minimised scale2" measures those ways of
 #   running (default "x11 memory").
@@ -26,7 +25,7 @@ export PATH="$PATH:/usr/games"
 finbowl_need_packages $FINBOWL_BUILD_PACKAGES $FINBOWL_TESTING_PACKAGES xvfb xauth openbox wmctrl xdotool imagemagick
 finbowl_need_packages xfishtank || finbowl_say "xfishtank is not available; measuring Finbowl only"
 # The release build with the benchmarks, and only what this script runs.
-finbowl_build bench finbowl finbowl_startup_time finbowl_bare_window >/dev/null
+finbowl_build bench finbowl finbowl_startup_time finbowl_bare_window finbowl_repaint_floor >/dev/null
 release="$FINBOWL_ROOT/build/bench"
 
 source "$FINBOWL_ROOT/bench/rounds.sh"
@@ -54,10 +53,10 @@ fi
 # (FINBOWL_DRAWING=memory), minimised (x11 with its window minimised once it
 # is up) and scale2 (x11 at QT_SCALE_FACTOR=2 on a screen twice as big).
 read -r -a kinds <<<"${FINBOWL_BUDGET_KINDS:-x11 memory}"
-echo "CPU as a share of one core, $rounds rounds of $seconds s for each Finbowl, beside xfishtank:"
+echo "CPU as a share of one core, $rounds rounds of $seconds s for each Finbowl, beside the tick floor and xfishtank:"
 for round in $(seq $((${#kinds[@]} * rounds))); do
   kind=${kinds[$(((round - 1) / rounds))]}
-  subjects=("$kind")
+  subjects=("$kind" "tick_$kind")
   [ -s "$work/tank.png" ] && subjects+=(xfishtank)
   declare -A program=()
   for s in "${subjects[@]}"; do
@@ -65,17 +64,18 @@ for round in $(seq $((${#kinds[@]} * rounds))); do
       start_x "$s" 640x450x24
       xfishtank -f 5 -b 10 -r 0.1 -i 0.1 -p "$work/tank.png" >/dev/null 2>&1 &
     else
-      screen=1024x768x24 drawing=x11 scale=1
-      [ "$s" = memory ] && drawing=memory
-      [ "$s" = scale2 ] && screen=2560x1600x24 scale=2
+      screen=1024x768x24 drawing=x11 scale=1 program="$release/finbowl"
+      [ "$kind" = memory ] && drawing=memory
+      [ "$kind" = scale2 ] && screen=2560x1600x24 scale=2
+      [ "$s" = "tick_$kind" ] && program="$release/bench/finbowl_repaint_floor tick"
       start_x "$s" "$screen"
-      minimised_display=$DISPLAY
+      [ "$s" = "$kind" ] && minimised_display=$DISPLAY
       XDG_RUNTIME_DIR=$work openbox >/dev/null 2>&1 &
       pids+=("$!")
       for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
       sleep 0.5
       (cd "$work" && exec env XDG_RUNTIME_DIR="$work" FINBOWL_DRAWING="$drawing" \
-        QT_SCALE_FACTOR="$scale" "$release/finbowl") >/dev/null 2>&1 &
+        QT_SCALE_FACTOR="$scale" $program) >/dev/null 2>&1 &
     fi
     pids+=("$!")
     program[$s]=$!
@@ -107,32 +107,42 @@ awk -v s="$seconds" -v kinds="${kinds[*]}" '
     for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
     return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
   }
+  function ratios(key, n,   i, line) {
+    line = ""
+    for (i = 1; i <= n; i++) { r[i] = ratio[key, i]; line = line sprintf(" %.2f", r[i]) }
+    return sprintf("%.2f  (rounds:%s)", median(r, n), line)
+  }
   {
-    mine = ""; ref = -1
+    mine = ""; ref = -1; tick = -1
     for (f = 2; f <= NF; f += 5) {
       name = $f; k = ++count[name]
       prog[name, k] = pct($(f + 1)); srv[name, k] = pct($(f + 2))
       all[name, k] = prog[name, k] + srv[name, k]
       if ($(f + 3) > rss[name]) rss[name] = $(f + 3)
       if ($(f + 4) > settled[name]) settled[name] = $(f + 4)
-      if (name == "xfishtank") ref = all[name, k]; else { mine = name; mk = k }
+      if (name == "xfishtank") ref = all[name, k]
+      else if (name ~ /^tick_/) tick = all[name, k]
+      else { mine = name; mk = k }
     }
-    if (ref > 0 && mine != "") ratio[mine, ++ratios[mine]] = all[mine, mk] / ref
+    if (ref > 0) ratio[mine, "xfishtank", ++toRef[mine]] = all[mine, mk] / ref
+    if (tick > 0) ratio[mine, "tick", ++toTick[mine]] = all[mine, mk] / tick
   }
   END {
-    names = split(kinds " xfishtank", order, " ")
+    names = split(kinds, order, " ")
+    order[++names] = "xfishtank"
     for (o = 1; o <= names; o++) {
-      name = order[o]; n = count[name]; if (!n) continue
-      for (i = 1; i <= n; i++) { a[i] = prog[name, i]; b[i] = srv[name, i]; c[i] = all[name, i] }
-      label = name == "xfishtank" ? "xfishtank (reference)" : "finbowl (" name ")"
-      printf "%-22s program %6.3f%%  X server %6.3f%%  together %6.3f%%  RSS peak %s MB, settled %s MB\n",
-             label, median(a, n), median(b, n), median(c, n), rss[name], settled[name]
+      for (t = 0; t < 2; t++) {
+        name = t ? "tick_" order[o] : order[o]; n = count[name]; if (!n) continue
+        for (i = 1; i <= n; i++) { a[i] = prog[name, i]; b[i] = srv[name, i]; c[i] = all[name, i] }
+        label = name == "xfishtank" ? "xfishtank (reference)" : t ? "tick floor (" order[o] ")" : "finbowl (" name ")"
+        printf "%-24s program %6.3f%%  X server %6.3f%%  together %6.3f%%  RSS peak %s MB, settled %s MB\n",
+               label, median(a, n), median(b, n), median(c, n), rss[name], settled[name]
+      }
     }
     for (o = 1; o < names; o++) {
-      name = order[o]; n = ratios[name]; if (!n) continue
-      line = ""
-      for (i = 1; i <= n; i++) { r[i] = ratio[name, i]; line = line sprintf(" %.2f", r[i]) }
-      printf "finbowl (%s) / xfishtank in the same round, median: %.2f  (rounds:%s)\n", name, median(r, n), line
+      name = order[o]
+      if (toTick[name]) printf "finbowl (%s) / tick floor in the same round, median: %s\n", name, ratios(name SUBSEP "tick", toTick[name])
+      if (toRef[name]) printf "finbowl (%s) / xfishtank in the same round, median: %s\n", name, ratios(name SUBSEP "xfishtank", toRef[name])
     }
   }' "$work/rounds"
 

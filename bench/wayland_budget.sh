@@ -7,7 +7,9 @@
 #   - Finbowl with five goldfish;
 #   - the floor: a bare Qt window repainting one moving 75 x 75 part of a
 #     640 x 450 image at 10 frames a second (finbowl_repaint_floor cell);
-#   - the same window repainting its whole image (finbowl_repaint_floor whole).
+#   - the same window repainting its whole image (finbowl_repaint_floor whole);
+#   - the same window woken by its timer but drawing nothing, the tick floor
+#     (finbowl_repaint_floor tick).
 # Figures are medians over the rounds; the ratio to the floor is taken within
 # each round, since a shared machine's speed drifts.
 # Usage: bench/wayland_budget.sh [SECONDS_PER_ROUND [ROUNDS]]   (default 15 and 7)
@@ -28,8 +30,9 @@ declare -A command=(
   [finbowl]="$release/finbowl"
   [cell]="$release/bench/finbowl_repaint_floor cell"
   [whole]="$release/bench/finbowl_repaint_floor whole"
+  [tick]="$release/bench/finbowl_repaint_floor tick"
 )
-subjects=(finbowl cell whole)
+subjects=(finbowl cell whole tick)
 
 echo "CPU as a share of one core under weston's headless compositor, $rounds rounds of $seconds s:"
 for round in $(seq "$rounds"); do
@@ -76,11 +79,13 @@ awk -v s="$seconds" '
       total[name] = all[name, k]
     }
     ratio[++ratios] = total["finbowl"] / total["cell"]
+    tickRatio[ratios] = total["finbowl"] / total["tick"]
   }
   END {
-    split("finbowl cell whole", order, " ")
+    split("finbowl cell whole tick", order, " ")
     label["finbowl"] = "finbowl"; label["cell"] = "floor, 75 x 75 part"; label["whole"] = "floor, whole image"
-    for (o = 1; o <= 3; o++) {
+    label["tick"] = "tick floor"
+    for (o = 1; o <= 4; o++) {
       name = order[o]; n = count[name]
       for (i = 1; i <= n; i++) { a[i] = prog[name, i]; b[i] = comp[name, i]; c[i] = all[name, i] }
       printf "%-22s program %6.3f%%  weston %6.3f%%  together %6.3f%%\n", label[name], median(a, n), median(b, n), median(c, n)
@@ -88,4 +93,7 @@ awk -v s="$seconds" '
     line = ""
     for (i = 1; i <= ratios; i++) { r[i] = ratio[i]; line = line sprintf(" %.2f", r[i]) }
     printf "finbowl / floor (75 x 75 part) in the same round, median: %.2f  (rounds:%s)\n", median(r, ratios), line
+    line = ""
+    for (i = 1; i <= ratios; i++) { r[i] = tickRatio[i]; line = line sprintf(" %.2f", r[i]) }
+    printf "finbowl / tick floor in the same round, median: %.2f  (rounds:%s)\n", median(r, ratios), line
   }' "$work/rounds"

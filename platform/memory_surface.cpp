@@ -69,9 +69,9 @@ struct MemorySurface final : Surface {
     }
   }
 
-  void Paste(const Copy& copy, const SpriteSheet& sheet, int maskDy) override {
+  void Paste(const Copy& copy, const SpriteSheet& sheet) override {
     // Both raster copies in one pass: C XOR (M AND NOT D).
-    const int w = copy.to.w;
+    const int w = copy.to.w, maskDy = sheet.height / 2;
     ForEachRow(image, static_cast<const MemorySheet&>(sheet).pixels, copy,
                [w, maskDy](QRgb* __restrict out, const QRgb* __restrict in, qsizetype stride) {
                  const QRgb* __restrict mask = in + maskDy * stride;

@@ -13,17 +13,12 @@ void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx
   }
 }
 
-void PasteSprite(Surface& dst, int x, int y, int w, int h, const SpriteSheet& sheet, int sx, int sy,
-                 int maskDy) {
-  // The rows of the sheet whose mask, maskDy rows further down, is in it too.
-  if (maskDy <= -sheet.height || maskDy >= sheet.height) {
-    return;
-  }
-  const Rect whole = {0, 0, sheet.width, sheet.height};
-  const Rect sprites = whole.Intersected({0, -maskDy, sheet.width, sheet.height});
-  const Copy copy = ClipCopy(dst.Bounds(), {x, y, w, h}, sprites, sx, sy);
+void PasteSprite(Surface& dst, int x, int y, int w, int h, const SpriteSheet& sheet, int sx,
+                 int sy) {
+  const Copy copy =
+      ClipCopy(dst.Bounds(), {x, y, w, h}, {0, 0, sheet.width, sheet.height / 2}, sx, sy);
   if (!copy.to.empty()) {
-    dst.Paste(copy, sheet, maskDy);
+    dst.Paste(copy, sheet);
   }
 }
 

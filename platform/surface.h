@@ -34,14 +34,15 @@ class Surface {
 
  private:
   friend void BitBlt(Surface&, int, int, int, int, const Surface&, int, int, RasterOp);
-  friend void PasteSprite(Surface&, int, int, int, int, const SpriteSheet&, int, int, int);
+  friend void PasteSprite(Surface&, int, int, int, int, const SpriteSheet&, int, int);
   // Already clipped; every surface of a run comes from one platform.
   virtual void Blit(const Copy& copy, const Surface& src, RasterOp op) = 0;
-  virtual void Paste(const Copy& copy, const SpriteSheet& sheet, int maskDy) = 0;
+  virtual void Paste(const Copy& copy, const SpriteSheet& sheet) = 0;
 };
 
-// Sprites over their masks: a mask is black where its sprite is and white
-// elsewhere, and a sprite is white wherever its mask is. Never drawn on.
+// Sprites in the upper half of a picture, their masks in the lower half: a
+// mask is black where its sprite is and white elsewhere, and a sprite is
+// white wherever its mask is. Never drawn on.
 struct SpriteSheet {
   SpriteSheet(int w, int h) : width(w), height(h) {}
   virtual ~SpriteSheet() = default;
@@ -54,10 +55,10 @@ void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx
             RasterOp op);
 
 // Pastes the w x h sprite at (sx, sy) of `sheet` into `dst` at (x, y) through
-// its mask, maskDy rows lower: per pixel the mask with SrcErase, then the
-// sprite with SrcInvert; clipped to `dst`, and to where both lie in the sheet.
-void PasteSprite(Surface& dst, int x, int y, int w, int h, const SpriteSheet& sheet, int sx, int sy,
-                 int maskDy);
+// its mask, half the sheet lower: per pixel the mask with SrcErase, then the
+// sprite with SrcInvert; clipped to `dst` and to the sheet's upper half.
+void PasteSprite(Surface& dst, int x, int y, int w, int h, const SpriteSheet& sheet, int sx,
+                 int sy);
 
 // The visible tank: a widget showing its retained image, scaled with nearest
 // neighbour on screens of smaller device pixels. The screen shows only parts

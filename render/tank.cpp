@@ -83,10 +83,10 @@ void Tank::SetSize() {
   drawnInImage_.AddEverything();
 }
 
-void Tank::DrawSprite(const Sheet& src, int x, int y, int w, int h, int sx, int sy) {
+void Tank::DrawSprite(const Sheet& src, int x, int y, int w, int h, int sx) {
   const Rect part = src.Painted(sx, w, h);
   const Rect at = {x + part.x, y + part.y, part.w, part.h};
-  PasteSprite(*work_, at.x, at.y, at.w, at.h, *src.surface, sx + part.x, part.y, sy);
+  PasteSprite(*work_, at.x, at.y, at.w, at.h, *src.surface, sx + part.x, part.y);
   drawnInWork_.Add(at.Intersected(work_->Bounds()));
 }
 
@@ -94,13 +94,13 @@ void Tank::DrawFish(const Fish& fish) {
   // The sheet is always 0..3; a damaged record is left undrawn rather than
   // read past the sheets.
   if (fish.sheet >= 0 && fish.sheet < static_cast<int>(pat_.size())) {
-    DrawSprite(pat(fish.sheet), fish.x, fish.y, kFishCell, kFishCell, fish.frameX, kFishCell);
+    DrawSprite(pat(fish.sheet), fish.x, fish.y, kFishCell, kFishCell, fish.frameX);
   }
 }
 
 void Tank::DrawBubble(const Bubble& bubble) {
   for (int k = 0; k < 2; ++k) {
-    DrawSprite(awa_, bubble.x, bubble.y, kBubbleCell, kBubbleCell, kBubbleCell * k, kBubbleCell);
+    DrawSprite(awa_, bubble.x, bubble.y, kBubbleCell, kBubbleCell, kBubbleCell * k);
   }
 }
 

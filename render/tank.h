@@ -74,9 +74,10 @@ class Tank {
   void SetSize();
 
   // Pastes the w x h cell at (sx, 0) of `src` into work at (x, y) through its
-  // mask at (sx, sy): the mask's black takes the cell, its white keeps what
-  // work showed. Cells reaching past an edge of work are clipped.
-  void DrawSprite(const Sheet& src, int x, int y, int w, int h, int sx, int sy);
+  // mask, the cell under it in the sheet's mask row: the mask's black takes
+  // the cell, its white keeps what work showed. Cells reaching past an edge
+  // of work are clipped.
+  void DrawSprite(const Sheet& src, int x, int y, int w, int h, int sx);
   // A fish from its sheet, at its place, in its current swimming frame.
   void DrawFish(const Fish& fish);
   // A bubble: the blue rings and then the green ones over them, at one place.

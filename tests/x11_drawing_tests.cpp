@@ -196,22 +196,22 @@ TEST_F(X11DrawingTest, SpritePastesGiveTheSamePixels) {
     sheets[b] = Benches()[b]->platform->CreateSpriteSheet(sheet);
     grounds[b] = Benches()[b]->platform->CreateSurface(ground.width(), ground.height(), &ground);
   }
-  const auto pasteOnBoth = [&](int x, int y, int w, int h, int sx, int sy, int maskDy) {
+  const auto pasteOnBoth = [&](int x, int y, int w, int h, int sx, int sy) {
     for (std::size_t b = 0; b < 2; ++b) {
-      PasteSprite(*grounds[b], x, y, w, h, *sheets[b], sx, sy, maskDy);
+      PasteSprite(*grounds[b], x, y, w, h, *sheets[b], sx, sy);
     }
     return SameImage(grounds[0]->Read(), grounds[1]->Read());
   };
   for (int sx = -1; sx <= kW; ++sx) {
-    ASSERT_TRUE(pasteOnBoth(sx + 8, 4, 1, kHalf, sx, 0, kHalf)) << "column " << sx;
+    ASSERT_TRUE(pasteOnBoth(sx + 8, 4, 1, kHalf, sx, 0)) << "column " << sx;
   }
   for (int sy = -1; sy <= kHalf; ++sy) {
-    ASSERT_TRUE(pasteOnBoth(2, sy + 10, 33, 1, 0, sy, kHalf)) << "row " << sy;
+    ASSERT_TRUE(pasteOnBoth(2, sy + 10, 33, 1, 0, sy)) << "row " << sy;
   }
   for (int step = 0; step < 400; ++step) {
     const int x = random(-20, 70), y = random(-20, 50), w = random(1, 30), h = random(1, 24);
     const int sx = random(-5, 47), sy = random(-5, 22);
-    ASSERT_TRUE(pasteOnBoth(x, y, w, h, sx, sy, kHalf))
+    ASSERT_TRUE(pasteOnBoth(x, y, w, h, sx, sy))
         << "step " << step << ": " << w << "x" << h << " at " << x << "," << y << " from " << sx
         << "," << sy;
   }

@@ -11,15 +11,14 @@
 namespace finbowl {
 namespace {
 
-// Whether the screen's pixels are 32-bit words holding 0x00RRGGBB in this
-// machine's byte order, and alpha bytes come in rows padded to 32 bits, so
-// that QImage's RGB32 and Alpha8 rows go up and come back as they are.
+// Whether the screen's pixels, and those of 32-bit pictures with alpha, are
+// 32-bit words holding 0xAARRGGBB in this machine's byte order, so that
+// QImage's RGB32 and ARGB32 rows go up and come back as they are.
 bool ScreenTakesOurImages(const xcb_setup_t& setup, const xcb_render_pictforminfo_t* format) {
   int formats = 0;
   for (auto f = xcb_setup_pixmap_formats_iterator(&setup); f.rem; xcb_format_next(&f)) {
-    formats += f.data->scanline_pad == 32 &&
-               f.data->bits_per_pixel == (f.data->depth == 24 ? 32 : 8) &&
-               (f.data->depth == 24 || f.data->depth == 8);
+    formats += f.data->scanline_pad == 32 && f.data->bits_per_pixel == 32 &&
+               (f.data->depth == 24 || f.data->depth == 32);
   }
   const xcb_render_directformat_t* d = format ? &format->direct : nullptr;
   return formats == 2 && setup.image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST && d &&
@@ -41,7 +40,7 @@ std::unique_ptr<DrawingPlatform> CreateX11Platform() {
   const auto* formats = xcb_render_util_query_formats(c);
   const auto* visual = formats ? xcb_render_util_find_visual_format(formats, visualId) : nullptr;
   const auto* alpha =
-      formats ? xcb_render_util_find_standard_format(formats, XCB_PICT_STANDARD_A_8) : nullptr;
+      formats ? xcb_render_util_find_standard_format(formats, XCB_PICT_STANDARD_ARGB_32) : nullptr;
   xcb_render_pictforminfo_t wanted{};
   wanted.id = visual ? visual->format : 0;
   if (!visual || !alpha ||
@@ -53,8 +52,8 @@ std::unique_ptr<DrawingPlatform> CreateX11Platform() {
 }
 
 X11Platform::X11Platform(xcb_connection_t* connection, xcb_window_t root,
-                         xcb_render_pictformat_t format, xcb_render_pictformat_t alphaFormat)
-    : connection_(connection), root_(root), pictFormat_(format), alphaFormat_(alphaFormat) {
+                         xcb_render_pictformat_t format, xcb_render_pictformat_t argbFormat)
+    : connection_(connection), root_(root), pictFormat_(format), argbFormat_(argbFormat) {
   // Exposure events for every copy would be traffic nobody reads.
   const std::uint32_t functions[] = {XCB_GX_COPY, XCB_GX_AND_REVERSE, XCB_GX_XOR};
   for (std::size_t i = 0; i < gcs_.size(); ++i) {
@@ -77,17 +76,17 @@ xcb_gcontext_t X11Platform::Gc(RasterOp op) const {
   return gcs_[op == RasterOp::SrcErase ? 1 : op == RasterOp::SrcInvert ? 2 : 0];
 }
 
-xcb_pixmap_t X11Platform::CreatePixmap(int w, int h, bool alpha) const {
+xcb_pixmap_t X11Platform::CreatePixmap(int w, int h, bool argb) const {
   // X has no empty pixmaps; no copy reaches past a surface's own size.
   const xcb_pixmap_t pixmap = xcb_generate_id(connection_);
-  xcb_create_pixmap(connection_, alpha ? 8 : 24, pixmap, root_, Size(std::clamp(w, 1, 0x7FFF)),
+  xcb_create_pixmap(connection_, argb ? 32 : 24, pixmap, root_, Size(std::clamp(w, 1, 0x7FFF)),
                     Size(std::clamp(h, 1, 0x7FFF)));
   return pixmap;
 }
 
-xcb_render_picture_t X11Platform::CreatePicture(xcb_drawable_t drawable, bool alpha) const {
+xcb_render_picture_t X11Platform::CreatePicture(xcb_drawable_t drawable, bool argb) const {
   const xcb_render_picture_t picture = xcb_generate_id(connection_);
-  xcb_render_create_picture(connection_, picture, drawable, alpha ? alphaFormat_ : pictFormat_, 0,
+  xcb_render_create_picture(connection_, picture, drawable, argb ? argbFormat_ : pictFormat_, 0,
                             nullptr);
   return picture;
 }
@@ -95,8 +94,8 @@ xcb_render_picture_t X11Platform::CreatePicture(xcb_drawable_t drawable, bool al
 void X11Platform::Upload(xcb_pixmap_t pixmap, const QImage& image) const {
   // A band at a time, made into the server's pixels on the way; QImage pads
   // rows to 32 bits as the server does. A GC serves one depth only.
-  const bool alpha = image.format() == QImage::Format_Alpha8;
-  const QImage::Format format = alpha ? QImage::Format_Alpha8 : QImage::Format_RGB32;
+  const bool argb = image.hasAlphaChannel();
+  const QImage::Format format = argb ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
   const xcb_gcontext_t gc = xcb_generate_id(connection_);
   xcb_create_gc(connection_, gc, pixmap, 0, nullptr);
   const int band = std::max(1, 32 * 1024 / std::max(1, image.width()));
@@ -104,17 +103,16 @@ void X11Platform::Upload(xcb_pixmap_t pixmap, const QImage& image) const {
     const QImage part = image.copy(0, top, image.width(), band).convertToFormat(format);
     const int rows = std::min(band, image.height() - top);
     xcb_put_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, Size(part.width()),
-                  Size(rows), 0, At(top), 0, alpha ? 8 : 24,
+                  Size(rows), 0, At(top), 0, argb ? 32 : 24,
                   static_cast<std::uint32_t>(part.bytesPerLine() * rows), part.constBits());
   }
   xcb_free_gc(connection_, gc);
 }
 
 xcb_render_picture_t X11Platform::UploadPicture(const QImage& image) const {
-  const bool alpha = image.format() == QImage::Format_Alpha8;
-  const xcb_pixmap_t pixmap = CreatePixmap(image.width(), image.height(), alpha);
+  const xcb_pixmap_t pixmap = CreatePixmap(image.width(), image.height(), image.hasAlphaChannel());
   Upload(pixmap, image);
-  const xcb_render_picture_t picture = CreatePicture(pixmap, alpha);
+  const xcb_render_picture_t picture = CreatePicture(pixmap, image.hasAlphaChannel());
   xcb_free_pixmap(connection_, pixmap);
   return picture;
 }

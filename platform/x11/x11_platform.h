@@ -19,13 +19,13 @@ inline std::uint16_t Size(int v) {
 
 // Surfaces as pixmaps on the X server, composed there: CopyArea with the GC
 // functions GXcopy, GXandReverse and GXxor is exactly our three raster
-// operations on a 24-bit TrueColor screen, and a sprite goes over through an
-// alpha mask of its sheet in one Render composite. Pictures go up once; a
-// frame is a few dozen small requests and one flush, with no round trip.
+// operations on a 24-bit TrueColor screen, and a sprite goes over in one
+// Render composite. Pictures go up once; a frame is a few dozen small
+// requests and one flush, with no round trip.
 class X11Platform final : public DrawingPlatform {
  public:
   X11Platform(xcb_connection_t* connection, xcb_window_t root, xcb_render_pictformat_t format,
-              xcb_render_pictformat_t alphaFormat);
+              xcb_render_pictformat_t argbFormat);
   ~X11Platform() override;
 
   std::unique_ptr<Surface> CreateSurface(int w, int h, const QImage* picture) override;
@@ -34,11 +34,11 @@ class X11Platform final : public DrawingPlatform {
 
   xcb_connection_t* connection() const { return connection_; }
   xcb_gcontext_t Gc(RasterOp op) const;
-  // Pixmaps and pictures of the screen's depth, or of 8-bit alpha.
-  xcb_pixmap_t CreatePixmap(int w, int h, bool alpha = false) const;
-  xcb_render_picture_t CreatePicture(xcb_drawable_t drawable, bool alpha = false) const;
+  // Pixmaps and pictures of the screen's depth, or of 32 bits with alpha.
+  xcb_pixmap_t CreatePixmap(int w, int h, bool argb = false) const;
+  xcb_render_picture_t CreatePicture(xcb_drawable_t drawable, bool argb = false) const;
   // Sends `image` into the top-left of a pixmap, or of a new one that only
-  // its picture keeps: Format_Alpha8 as alpha, any other as the screen's.
+  // its picture keeps: with its alpha if it has one.
   void Upload(xcb_pixmap_t pixmap, const QImage& image) const;
   xcb_render_picture_t UploadPicture(const QImage& image) const;
   void FillBlack(xcb_drawable_t drawable) const;
@@ -49,7 +49,7 @@ class X11Platform final : public DrawingPlatform {
   xcb_connection_t* connection_;
   xcb_window_t root_;
   xcb_render_pictformat_t pictFormat_;
-  xcb_render_pictformat_t alphaFormat_;
+  xcb_render_pictformat_t argbFormat_;
   std::array<xcb_gcontext_t, 3> gcs_{};  // copy, and-reverse, xor
 };
 
@@ -61,7 +61,7 @@ struct X11Surface final : Surface {
   void SetSize(int w, int h) override;
   QImage Read() const override { return x11.Read(pixmap, width_, height_); }
   void Blit(const Copy& copy, const Surface& src, RasterOp op) override;
-  void Paste(const Copy& copy, const SpriteSheet& sheet, int maskDy) override;
+  void Paste(const Copy& copy, const SpriteSheet& sheet) override;
 
   const X11Platform& x11;
   xcb_pixmap_t pixmap;
