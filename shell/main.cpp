@@ -1,11 +1,13 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "shell/application_setup.h"
 #include "render/pictures.h"
 #include "shell/app_main.h"
+#include "shell/application_setup.h"
+#include "shell/character_type.h"
 
 int main(int argc, char** argv) {
+  finbowl::ChooseUtf8CharacterType();
   if (!finbowl::DisplayOrPlatformNamed(argc, argv)) {
     std::fputs(
         "finbowl: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)\n",
