@@ -10,7 +10,8 @@ FINBOWL_BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libxcb1-de
 FINBOWL_TESTING_PACKAGES="libgtest-dev libbenchmark-dev libxcb-record0-dev"
 FINBOWL_RUN_PACKAGES="xvfb xauth openbox wmctrl imagemagick"
 FINBOWL_TEST_PACKAGES="xvfb xauth openbox wmctrl xdotool weston qt6-wayland desktop-file-utils appstream"
-FINBOWL_PACKAGE_PACKAGES="debhelper dpkg-dev"
+# dpkg-buildpackage checks for build-essential, which dpkg-dev only recommends.
+FINBOWL_PACKAGE_PACKAGES="debhelper dpkg-dev build-essential"
 
 finbowl_say() { printf 'finbowl: %s\n' "$*" >&2; }
 
