@@ -5,9 +5,11 @@
 #include "shell/app_main.h"
 #include "shell/application_setup.h"
 #include "shell/character_type.h"
+#include "shell/teardown_deadline.h"
 
 int main(int argc, char** argv) {
   finbowl::ChooseUtf8CharacterType();
+  finbowl::BoundTheTeardown();
   if (!finbowl::DisplayOrPlatformNamed(argc, argv)) {
     std::fputs(
         "finbowl: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)\n",
@@ -16,6 +18,8 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   finbowl::SetUpApplication(app, finbowl::ProgramIcon());
+  // The main window is the last to close, and its close has saved the settings.
+  QObject::connect(&app, &QGuiApplication::lastWindowClosed, &app, &finbowl::StartTeardownDeadline);
   finbowl::Aquarium aquarium;
   finbowl::Main(aquarium);
   return QApplication::exec();
