@@ -6,6 +6,7 @@
 #include "shell/application_setup.h"
 #include "shell/character_type.h"
 #include "shell/teardown_deadline.h"
+#include "shell/window_frame.h"
 
 int main(int argc, char** argv) {
   finbowl::ChooseUtf8CharacterType();
@@ -22,5 +23,6 @@ int main(int argc, char** argv) {
   QObject::connect(&app, &QGuiApplication::lastWindowClosed, &app, &finbowl::StartTeardownDeadline);
   finbowl::Aquarium aquarium;
   finbowl::Main(aquarium);
+  finbowl::LetFixedWindowMaximise(*aquarium.form1);
   return QApplication::exec();
 }
