@@ -11,6 +11,7 @@
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
 #include "support/x_session.h"
+#include "support/x_session_test.h"
 
 namespace finbowl {
 namespace {
@@ -22,16 +23,8 @@ Bytes ToBytes(const std::string& text) {
   return {text.begin(), text.end()};
 }
 
-// One X session for the whole file: starting Xvfb and openbox costs more than
-// the tests themselves.
-class ProcessTest : public ::testing::Test {
+class ProcessTest : public XSessionTest {
  protected:
-  static void SetUpTestSuite() { session = new XSession(); }
-  static void TearDownTestSuite() {
-    delete session;
-    session = nullptr;
-  }
-
   // Starts finbowl in `dir`, after `prefix` (a command that runs it), and
   // waits for its window.
   std::unique_ptr<Process> Start(const TempDir& dir, std::vector<std::string> prefix = {}) {
@@ -42,11 +35,8 @@ class ProcessTest : public ::testing::Test {
     return process;
   }
 
-  static XSession* session;
   std::optional<xcb_window_t> window;
 };
-
-XSession* ProcessTest::session = nullptr;
 
 TEST_F(ProcessTest, FirstStartCreatesSetAndClosingThroughTheWindowManagerWritesIt) {
   TempDir dir;

@@ -12,6 +12,7 @@
 #include "shell/teardown_deadline.h"
 #include "support/temp_dir.h"
 #include "support/x_session.h"
+#include "support/x_session_test.h"
 
 namespace finbowl {
 namespace {
@@ -23,14 +24,8 @@ using Clock = std::chrono::steady_clock;
 const Bytes kStored = {2, 0, 1, 0};
 const Bytes kWritten = {2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
-class TeardownTest : public ::testing::Test {
+class TeardownTest : public XSessionTest {
  protected:
-  static void SetUpTestSuite() { session = new XSession(); }
-  static void TearDownTestSuite() {
-    delete session;
-    session = nullptr;
-  }
-
   // Starts finbowl in `dir` with a SET holding kStored and the teardown
   // `kind`, and waits for its window.
   std::unique_ptr<Process> Start(const std::string& kind) {
@@ -53,11 +48,8 @@ class TeardownTest : public ::testing::Test {
 
   void CloseLikeAUser() { ASSERT_EQ(session->RunTool({"wmctrl", "-c", "Finbowl"}), 0); }
 
-  static XSession* session;
   TempDir dir;
 };
-
-XSession* TeardownTest::session = nullptr;
 
 TEST_F(TeardownTest, AHangingTeardownStillEndsSoonAfterTheCloseWithTheSettingsSaved) {
   struct Row {
