@@ -4,11 +4,9 @@
 
 #include <langinfo.h>
 
-#include <array>
 #include <clocale>
 #include <cstdlib>
 #include <map>
-#include <optional>
 #include <string>
 
 #include "shell/character_type.h"
@@ -16,38 +14,15 @@
 namespace finbowl {
 namespace {
 
-constexpr std::array<const char*, 14> kLocaleVariables = {
+using Variables = std::map<std::string, std::string>;
+
+const char* const kLocaleVariables[] = {
     "LANG",       "LC_ALL",       "LC_CTYPE",       "LC_NUMERIC",       "LC_TIME",
     "LC_COLLATE", "LC_MONETARY",  "LC_MESSAGES",    "LC_PAPER",         "LC_NAME",
     "LC_ADDRESS", "LC_TELEPHONE", "LC_MEASUREMENT", "LC_IDENTIFICATION"};
 
-constexpr std::array<int, 11> kOtherCategories = {
-    LC_NUMERIC, LC_TIME,    LC_COLLATE,   LC_MONETARY,    LC_MESSAGES,      LC_PAPER,
-    LC_NAME,    LC_ADDRESS, LC_TELEPHONE, LC_MEASUREMENT, LC_IDENTIFICATION};
-
-using Environment = std::map<std::string, std::optional<std::string>>;
-
-Environment LocaleEnvironment() {
-  Environment environment;
-  for (const char* name : kLocaleVariables) {
-    const char* value = std::getenv(name);
-    environment[name] = value ? std::optional<std::string>(value) : std::nullopt;
-  }
-  return environment;
-}
-
-void SetLocaleEnvironment(const Environment& environment) {
-  for (const auto& [name, value] : environment) {
-    if (value) {
-      ::setenv(name.c_str(), value->c_str(), 1);
-    } else {
-      ::unsetenv(name.c_str());
-    }
-  }
-}
-
 // Every locale variable unset, then `assigned` set.
-void StartFrom(const std::map<std::string, std::string>& assigned) {
+void StartFrom(const Variables& assigned) {
   for (const char* name : kLocaleVariables) {
     ::unsetenv(name);
   }
@@ -56,40 +31,29 @@ void StartFrom(const std::map<std::string, std::string>& assigned) {
   }
 }
 
-// What the C library makes of the environment, category by category, as Qt
-// will read it when it starts.
-struct Resolved {
-  std::string characterSet;
-  std::array<std::string, kOtherCategories.size()> others;
-};
-
-Resolved Resolve() {
-  std::setlocale(LC_ALL, "");
-  Resolved resolved{nl_langinfo(CODESET), {}};
-  for (std::size_t i = 0; i < kOtherCategories.size(); ++i) {
-    resolved.others[i] = std::setlocale(kOtherCategories[i], nullptr);
+Variables LocaleVariables() {
+  Variables set;
+  for (const char* name : kLocaleVariables) {
+    if (const char* value = std::getenv(name)) {
+      set[name] = value;
+    }
   }
-  std::setlocale(LC_ALL, "C");
-  return resolved;
+  return set;
 }
 
-class CharacterType : public ::testing::Test {
- protected:
-  void TearDown() override {
-    SetLocaleEnvironment(saved_);
-    std::setlocale(LC_ALL, "C");
-  }
+// What the C library makes of the environment, as Qt will read it when it
+// starts: the character set, and every category but the character type.
+std::pair<std::string, std::string> Resolve() {
+  std::setlocale(LC_ALL, "");
+  const std::string characterSet = nl_langinfo(CODESET);
+  std::setlocale(LC_CTYPE, "C");
+  const std::string others = std::setlocale(LC_ALL, nullptr);
+  std::setlocale(LC_ALL, "C");
+  return {characterSet, others};
+}
 
- private:
-  Environment saved_ = LocaleEnvironment();
-};
-
-TEST_F(CharacterType, BecomesUtf8AndEveryOtherCategoryKeepsWhatItWas) {
-  struct Row {
-    const char* name;
-    std::map<std::string, std::string> assigned;
-  };
-  const std::vector<Row> rows = {
+TEST(CharacterType, BecomesUtf8AndEveryOtherCategoryKeepsWhatItWas) {
+  const std::map<std::string, Variables> rows = {
       {"nothing set", {}},
       {"LANG=C", {{"LANG", "C"}}},
       {"LANG=POSIX", {{"LANG", "POSIX"}}},
@@ -101,31 +65,25 @@ TEST_F(CharacterType, BecomesUtf8AndEveryOtherCategoryKeepsWhatItWas) {
       // The C library refuses the whole environment and stays at C.
       {"a locale that is not installed", {{"LANG", "xx_YY.UTF-8"}}},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    StartFrom(row.assigned);
-    const Resolved before = Resolve();
-    ASSERT_NE(before.characterSet, "UTF-8") << "the row does not start from a legacy locale";
+  for (const auto& [name, assigned] : rows) {
+    SCOPED_TRACE(name);
+    StartFrom(assigned);
+    const auto [characterSet, others] = Resolve();
+    ASSERT_NE(characterSet, "UTF-8") << "the row does not start from a legacy locale";
 
     ChooseUtf8CharacterType();
     std::setlocale(LC_ALL, "C");
-    const Resolved after = Resolve();
-    EXPECT_EQ(after.characterSet, "UTF-8");
-    EXPECT_EQ(after.others, before.others);
+    EXPECT_EQ(Resolve(), std::make_pair(std::string("UTF-8"), others));
   }
 }
 
-TEST_F(CharacterType, AUtf8LocaleIsLeftAsItIs) {
-  const std::vector<std::map<std::string, std::string>> rows = {
-      {{"LANG", "C.UTF-8"}},
-      {{"LC_ALL", "C.UTF-8"}, {"LANG", "C"}},
-      {{"LC_CTYPE", "C.UTF-8"}, {"LC_MESSAGES", "POSIX"}},
-  };
-  for (const auto& assigned : rows) {
+TEST(CharacterType, AUtf8LocaleIsLeftAsItIs) {
+  for (const Variables& assigned :
+       {Variables{{"LANG", "C.UTF-8"}}, Variables{{"LC_ALL", "C.UTF-8"}, {"LANG", "C"}},
+        Variables{{"LC_CTYPE", "C.UTF-8"}, {"LC_TIME", "POSIX"}}}) {
     StartFrom(assigned);
-    const Environment before = LocaleEnvironment();
     ChooseUtf8CharacterType();
-    EXPECT_EQ(LocaleEnvironment(), before) << assigned.begin()->first;
+    EXPECT_EQ(LocaleVariables(), assigned) << assigned.begin()->first;
   }
 }
 
