@@ -38,7 +38,7 @@ QString PortalButtonLayout() {
 
 bool QtDrawsTheGnomeFrame(const QString& platform, const QByteArray& decoration,
                           const QByteArray& desktops) {
-  return platform == QStringLiteral("wayland") && decoration.isEmpty() &&
+  return platform.startsWith(QStringLiteral("wayland")) && decoration.isEmpty() &&
          desktops.toUpper().split(':').contains("GNOME");
 }
 

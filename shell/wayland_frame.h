@@ -14,10 +14,10 @@ namespace finbowl {
 // QApplication is made, before any window exists.
 void ChooseWaylandFrame();
 
-// Whether Qt would draw its GNOME frame for a window made now: on the Wayland
-// `platform`, with no frame named by the user (`decoration`, from
-// QT_WAYLAND_DECORATION), and GNOME among the colon-separated `desktops`
-// (XDG_CURRENT_DESKTOP), in any case.
+// Whether Qt would draw its GNOME frame for a window made now: on one of Qt's
+// Wayland platforms (`platform`: wayland, wayland-egl), with no frame named
+// by the user (`decoration`, from QT_WAYLAND_DECORATION), and GNOME among the
+// colon-separated `desktops` (XDG_CURRENT_DESKTOP), in any case.
 bool QtDrawsTheGnomeFrame(const QString& platform, const QByteArray& decoration,
                           const QByteArray& desktops);
 

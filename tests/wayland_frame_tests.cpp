@@ -15,6 +15,7 @@ TEST(QtDrawsTheGnomeFrame, OnlyOnWaylandUnderGnomeWithNoFrameNamed) {
   const std::vector<Row> rows = {
       {"wayland", "", "GNOME", true},
       {"wayland", "", "ubuntu:GNOME", true},
+      {"wayland-egl", "", "GNOME", true},
       {"wayland", "", "gnome", true},
       // A frame the user named is theirs.
       {"wayland", "bradient", "GNOME", false},
