@@ -9,8 +9,9 @@ FINBOWL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 FINBOWL_BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libxcb1-dev libxcb-render0-dev libxcb-render-util0-dev fonts-ipafont-gothic"
 FINBOWL_TESTING_PACKAGES="libgtest-dev libbenchmark-dev libxcb-record0-dev"
 FINBOWL_RUN_PACKAGES="xvfb xauth openbox wmctrl imagemagick"
-FINBOWL_TEST_PACKAGES="xvfb xauth openbox wmctrl xdotool weston qt6-wayland desktop-file-utils appstream"
-FINBOWL_PACKAGE_PACKAGES="debhelper dpkg-dev"
+FINBOWL_TEST_PACKAGES="xvfb xauth openbox wmctrl xdotool weston qt6-wayland desktop-file-utils appstream man-db"
+# dpkg-buildpackage checks for build-essential, which dpkg-dev only recommends.
+FINBOWL_PACKAGE_PACKAGES="debhelper dpkg-dev build-essential"
 
 finbowl_say() { printf 'finbowl: %s\n' "$*" >&2; }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "shell/termination_signals.h"
+#include "shell/wayland_frame.h"
 
 namespace finbowl {
 
@@ -27,6 +28,7 @@ void SetUpApplication(QApplication& app, const QIcon& icon) {
   // menu bar) need not be.
   QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   CloseWindowsOnTerminationSignals(app);
+  ChooseWaylandFrame();
 }
 
 bool DisplayOrPlatformNamed(int argc, char** argv) {

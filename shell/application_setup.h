@@ -7,8 +7,9 @@ namespace finbowl {
 
 // What the application needs from the desktop before any window exists: its
 // name, version and desktop entry, the dialog's Japanese font, the program's
-// icon `icon` for every window, and the session-end signals turned into a
-// normal close of the windows. Call once, right after the QApplication is made.
+// icon `icon` for every window, the session-end signals turned into a normal
+// close of the windows, and a window frame with buttons. Call once, right
+// after the QApplication is made.
 void SetUpApplication(QApplication& app, const QIcon& icon);
 
 // Whether anything names a display or a platform for Qt, asked before the

@@ -4,8 +4,13 @@
 #include "render/pictures.h"
 #include "shell/app_main.h"
 #include "shell/application_setup.h"
+#include "shell/character_type.h"
+#include "shell/teardown_deadline.h"
+#include "shell/window_frame.h"
 
 int main(int argc, char** argv) {
+  finbowl::ChooseUtf8CharacterType();
+  finbowl::BoundTheTeardown();
   if (!finbowl::DisplayOrPlatformNamed(argc, argv)) {
     std::fputs(
         "finbowl: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)\n",
@@ -14,7 +19,10 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   finbowl::SetUpApplication(app, finbowl::ProgramIcon());
+  // The main window is the last to close, and its close has saved the settings.
+  QObject::connect(&app, &QGuiApplication::lastWindowClosed, &app, &finbowl::StartTeardownDeadline);
   finbowl::Aquarium aquarium;
   finbowl::Main(aquarium);
+  finbowl::LetFixedWindowMaximise(*aquarium.form1);
   return QApplication::exec();
 }

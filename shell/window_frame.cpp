@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 namespace finbowl {
 namespace {
@@ -53,6 +54,38 @@ class FramePlacer final : public QObject {
   QSize extra_;
 };
 
+// Lifts the size limit the moment the frame asks for the maximised state: the
+// window's state changes then, before the compositor answers with the size.
+// The limit comes back once the window has left that state as the compositor
+// sees it, when it has its own size again: put back any sooner, it would shrink
+// a window the compositor still holds maximised.
+class MaximiseFollower final : public QObject {
+ public:
+  explicit MaximiseFollower(QWidget& window)
+      : QObject(&window), window_(window), fixed_(window.size()) {
+    connect(window.windowHandle(), &QWindow::windowStateChanged, this,
+            [this](Qt::WindowState state) {
+              if (state == Qt::WindowMaximized) {
+                window_.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+              }
+            });
+    window.installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == &window_ && event->type() == QEvent::WindowStateChange &&
+        !(window_.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+      window_.setFixedSize(fixed_);
+    }
+    return false;
+  }
+
+ private:
+  QWidget& window_;
+  QSize fixed_;
+};
+
 }  // namespace
 
 QSize OuterSize(QWidget& window) {
@@ -84,6 +117,12 @@ QSize ScreenSize(const QWidget& window) {
 void PlaceWindow(QWidget& window, const Placement& where) {
   window.move(where());
   new FramePlacer(window, where);
+}
+
+void LetFixedWindowMaximise(QWidget& window) {
+  if (window.windowHandle()) {
+    new MaximiseFollower(window);
+  }
 }
 
 }  // namespace finbowl

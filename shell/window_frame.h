@@ -31,4 +31,13 @@ using Placement = std::function<QPoint()>;
 // showing the window.
 void PlaceWindow(QWidget& window, const Placement& where);
 
+// Lets a window of fixed size be maximised when the desktop offers it anyway.
+// The frames Qt draws itself under Wayland (where GNOME and weston leave the
+// frame to the program) show a maximise button whatever the window's hints
+// say, and a maximised window must take the size the compositor gives it:
+// weston ends a program that keeps its own. The window is let grow for as long
+// as it is maximised, and restored it gets its fixed size back. Call once the
+// window has been shown.
+void LetFixedWindowMaximise(QWidget& window);
+
 }  // namespace finbowl

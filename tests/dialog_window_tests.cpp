@@ -8,6 +8,7 @@
 #include "render/pictures.h"
 #include "support/temp_dir.h"
 #include "support/x_session.h"
+#include "support/x_session_test.h"
 
 namespace finbowl {
 namespace {
@@ -27,14 +28,8 @@ std::string Hex(xcb_window_t window) {
   return text;
 }
 
-class DialogWindowTest : public ::testing::Test {
+class DialogWindowTest : public XSessionTest {
  protected:
-  static void SetUpTestSuite() { session = new XSession(); }
-  static void TearDownTestSuite() {
-    delete session;
-    session = nullptr;
-  }
-
   // Starts finbowl in `dir` with `stored` as its SET and waits until the
   // window manager has framed and the program has centred its window.
   std::unique_ptr<Process> Start(const TempDir& dir, const Bytes& stored) {
@@ -82,14 +77,12 @@ class DialogWindowTest : public ::testing::Test {
     return rect;
   }
 
-  static XSession* session;
   // Device pixels to a pixel, as QT_SCALE_FACTOR sets it for the program.
   static int scale;
   std::optional<xcb_window_t> main;
   std::optional<xcb_window_t> dialog;
 };
 
-XSession* DialogWindowTest::session = nullptr;
 int DialogWindowTest::scale = 1;
 
 // The same on a screen of two device pixels to a pixel.

@@ -109,9 +109,19 @@ else
   missing+=("desktop-file-validate (package desktop-file-utils)")
 fi
 if command -v appstreamcli >/dev/null; then
-  # Warnings fail too; pedantic notes do not.
+  # Errors, warnings and notes fail; pedantic remarks do not. Two lines are
+  # expected: Finbowl has no homepage, and an address made up to please the
+  # validator would send users nowhere; and validators older than AppStream
+  # 1.0 (Debian 12's) do not know the <developer> tag that newer ones ask for.
   out=$(appstreamcli validate --no-net "${metainfo[0]}" 2>&1)
-  [ $? -eq 0 ] && ! grep -q '^[EW]:' <<<"$out" || fail "appstreamcli validate: $out"
+  status=$?
+  unexpected=$(grep '^[EWI]:' <<<"$out" |
+    grep -v -e "^W: $id:[^ ]*: url-homepage-missing\$" -e "^I: $id:[0-9]*: unknown-tag developer\$")
+  # Any warning, the expected one included, makes newer validators fail with 3.
+  if [ -n "$unexpected" ] || { [ $status -ne 0 ] && [ $status -ne 3 ]; } ||
+    { [ $status -eq 3 ] && ! grep -q ': url-homepage-missing$' <<<"$out"; }; then
+    fail "appstreamcli validate (status $status): $out"
+  fi
 else
   missing+=("appstreamcli (package appstream)")
 fi

@@ -4,10 +4,13 @@
 # through weston's screenshooter (the --debug flag lets any client use it):
 # the desktop is still once its background is drawn, so a run of different
 # screenshots can only come from the aquarium swimming.
+# Then once more with a teardown that never ends, as when the compositor stops
+# answering: SHIM, preloaded, makes Qt's wl_display_disconnect wait forever,
+# and the program must still end with status 0 soon after the close.
 # Skipped (exit 77) when weston or Qt's Wayland platform is not installed.
-#   wayland_smoke_test.sh PROGRAM
+#   wayland_smoke_test.sh PROGRAM SHIM
 set -uo pipefail
-program=$1
+program=$1 shim=$2
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 for tool in weston weston-screenshooter; do
@@ -87,15 +90,40 @@ for _ in $(seq 600); do
 done
 [ $changes -ge 12 ] || fail "only $changes changes in $shots screenshots"
 
+status=
+ends_within() {  # SECONDS: waits for the program to end, and sets status
+  for _ in $(seq $(($1 * 10))); do
+    kill -0 "$finbowl" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$finbowl" 2>/dev/null && return 1
+  wait "$finbowl"
+  status=$?
+  finbowl=
+}
+
 kill -TERM "$finbowl"
-for _ in $(seq 300); do
-  kill -0 "$finbowl" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$finbowl" 2>/dev/null && fail "the program is still running 30 s after SIGTERM"
-wait "$finbowl"
-status=$?
-finbowl=
+ends_within 30 || fail "the program is still running 30 s after SIGTERM"
 [ $status -eq 0 ] || fail "the program ended with status $status after SIGTERM"
 [ "$(stat -c %s "$runtime/run/SET" 2>/dev/null)" = 14 ] || fail "SIGTERM left no 14-byte SET"
-echo "under Wayland the program drew $changes changing frames and wrote SET on SIGTERM"
+
+# The hanging teardown. A sanitizer's runtime asks to be the first library
+# loaded; the shim is.
+rm "$runtime/run/SET"
+mark="$runtime/teardown-reached"
+(cd "$runtime/run" && exec env QT_QPA_PLATFORM=wayland LD_PRELOAD="$shim" FINBOWL_TEST_TEARDOWN=hang \
+  FINBOWL_TEST_TEARDOWN_MARK="$mark" ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" \
+  "$program") >"$runtime/finbowl.log" 2>&1 &
+finbowl=$!
+# SET appears once the program has set up its signals and its window.
+for _ in $(seq 300); do
+  [ -f "$runtime/run/SET" ] && break
+  kill -0 "$finbowl" 2>/dev/null || fail "the program with the hanging teardown ended while starting"
+  sleep 0.1
+done
+kill -TERM "$finbowl"
+ends_within 15 || fail "with a hanging teardown the program is still running 15 s after SIGTERM"
+[ -f "$mark" ] || fail "the teardown never reached wl_display_disconnect"
+[ $status -eq 0 ] || fail "with a hanging teardown the program ended with status $status"
+[ "$(stat -c %s "$runtime/run/SET" 2>/dev/null)" = 14 ] || fail "the hanging teardown left no 14-byte SET"
+echo "under Wayland the program drew $changes changing frames, wrote SET on SIGTERM and ended despite a hanging teardown"

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace finbowl {
+
+// Under GNOME and weston, which leave a Wayland window's frame to the
+// program, Qt draws the frame itself. On GNOME it draws an Adwaita one with
+// the buttons GNOME's settings portal lists (by default the close button
+// alone), and no buttons at all when no portal answers; its other frame
+// always has them. Where Qt would draw the Adwaita frame and no portal gives
+// its buttons, the program asks for the other frame. Call after the
+// QApplication is made, before any window exists.
+void ChooseWaylandFrame();
+
+// Whether Qt would draw its GNOME frame for a window made now: on one of Qt's
+// Wayland platforms (`platform`: wayland, wayland-egl), with no frame named
+// by the user (`decoration`, from QT_WAYLAND_DECORATION), and GNOME among the
+// colon-separated `desktops` (XDG_CURRENT_DESKTOP), in any case.
+bool QtDrawsTheGnomeFrame(const QString& platform, const QByteArray& decoration,
+                          const QByteArray& desktops);
+
+}  // namespace finbowl
