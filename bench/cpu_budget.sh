@@ -6,6 +6,9 @@
 # that the server's time is its own:
 #   - Finbowl with five goldfish, drawing on the X server (the default);
 #   - Finbowl with five goldfish, drawing in memory (FINBOWL_DRAWING=memory);
+#   - the wake floor: a bare xcb client that sends one 1 x 1 copy a frame,
+#     which is what waking the X server ten times a second costs by itself
+#     (finbowl_wake_floor);
 #   - Debian's xfishtank, a classic X11 aquarium, as a reference, with five
 #     fish and bubbles at 10 frames a second over our own tank picture, on a
 #     640 x 450 screen.
@@ -25,7 +28,7 @@ export PATH="$PATH:/usr/games"
 finbowl_need_packages $FINBOWL_BUILD_PACKAGES $FINBOWL_TESTING_PACKAGES xvfb xauth openbox wmctrl xdotool imagemagick
 finbowl_need_packages xfishtank || finbowl_say "xfishtank is not available; measuring Finbowl only"
 # The release build with the benchmarks, and only what this script runs.
-finbowl_build bench finbowl finbowl_startup_time finbowl_bare_window finbowl_repaint_floor >/dev/null
+finbowl_build bench finbowl finbowl_startup_time finbowl_bare_window finbowl_repaint_floor finbowl_wake_floor >/dev/null
 release="$FINBOWL_ROOT/build/bench"
 
 source "$FINBOWL_ROOT/bench/rounds.sh"
@@ -56,13 +59,16 @@ read -r -a kinds <<<"${FINBOWL_BUDGET_KINDS:-x11 memory}"
 echo "CPU as a share of one core, $rounds rounds of $seconds s for each Finbowl, beside the tick floor and xfishtank:"
 for round in $(seq $((${#kinds[@]} * rounds))); do
   kind=${kinds[$(((round - 1) / rounds))]}
-  subjects=("$kind" "tick_$kind")
+  subjects=("$kind" "tick_$kind" wake)
   [ -s "$work/tank.png" ] && subjects+=(xfishtank)
   declare -A program=()
   for s in "${subjects[@]}"; do
     if [ "$s" = xfishtank ]; then
       start_x "$s" 640x450x24
       xfishtank -f 5 -b 10 -r 0.1 -i 0.1 -p "$work/tank.png" >/dev/null 2>&1 &
+    elif [ "$s" = wake ]; then
+      start_x "$s" 1024x768x24
+      "$release/bench/finbowl_wake_floor" >/dev/null 2>&1 &
     else
       screen=1024x768x24 drawing=x11 scale=1 program="$release/finbowl"
       [ "$kind" = memory ] && drawing=memory
@@ -122,6 +128,7 @@ awk -v s="$seconds" -v kinds="${kinds[*]}" '
       if ($(f + 4) > settled[name]) settled[name] = $(f + 4)
       if (name == "xfishtank") ref = all[name, k]
       else if (name ~ /^tick_/) tick = all[name, k]
+      else if (name == "wake") continue
       else { mine = name; mk = k }
     }
     if (ref > 0) ratio[mine, "xfishtank", ++toRef[mine]] = all[mine, mk] / ref
@@ -129,17 +136,18 @@ awk -v s="$seconds" -v kinds="${kinds[*]}" '
   }
   END {
     names = split(kinds, order, " ")
+    order[++names] = "wake"
     order[++names] = "xfishtank"
     for (o = 1; o <= names; o++) {
       for (t = 0; t < 2; t++) {
         name = t ? "tick_" order[o] : order[o]; n = count[name]; if (!n) continue
         for (i = 1; i <= n; i++) { a[i] = prog[name, i]; b[i] = srv[name, i]; c[i] = all[name, i] }
-        label = name == "xfishtank" ? "xfishtank (reference)" : t ? "tick floor (" order[o] ")" : "finbowl (" name ")"
+        label = name == "xfishtank" ? "xfishtank (reference)" : name == "wake" ? "wake floor" : t ? "tick floor (" order[o] ")" : "finbowl (" name ")"
         printf "%-24s program %6.3f%%  X server %6.3f%%  together %6.3f%%  RSS peak %s MB, settled %s MB\n",
                label, median(a, n), median(b, n), median(c, n), rss[name], settled[name]
       }
     }
-    for (o = 1; o < names; o++) {
+    for (o = 1; o < names - 1; o++) {
       name = order[o]
       if (toTick[name]) printf "finbowl (%s) / tick floor in the same round, median: %s\n", name, ratios(name SUBSEP "tick", toTick[name])
       if (toRef[name]) printf "finbowl (%s) / xfishtank in the same round, median: %s\n", name, ratios(name SUBSEP "xfishtank", toRef[name])
