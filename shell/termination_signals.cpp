@@ -76,6 +76,11 @@ void CloseWindowsOnTerminationSignals(QApplication& app) {
   for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
     ::sigaction(signal, &action, nullptr);
   }
+  // A display server that has gone away would kill the program with SIGPIPE
+  // at the next request written to it, before anything could save the
+  // settings; ignored, the write fails, and the toolkit ends the program
+  // through exit(), whose handler saves them.
+  ::signal(SIGPIPE, SIG_IGN);
 }
 
 }  // namespace finbowl

@@ -130,7 +130,7 @@ QImage X11Platform::Read(xcb_drawable_t drawable, int w, int h) const {
       connection_,
       xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, 0, 0, Size(w), Size(h), ~0u),
       nullptr);
-  if (reply && xcb_get_image_data_length(reply) == image.sizeInBytes()) {
+  if (reply && image.sizeInBytes() > 0 && xcb_get_image_data_length(reply) == image.sizeInBytes()) {
     std::memcpy(image.bits(), xcb_get_image_data(reply),
                 static_cast<std::size_t>(image.sizeInBytes()));
   }
