@@ -24,6 +24,16 @@ void* operator new(std::size_t size) {
   }
   throw std::bad_alloc();
 }
+// The sanitizer runtime brings a nothrow new of its own, whose blocks would
+// come back through the delete below (GoogleTest makes some); through ours, they
+// are allocated and counted like any other.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return ::operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
 void operator delete(void* p) noexcept {
   if (p) {
     liveBytes -= static_cast<long>(::malloc_usable_size(p));
@@ -31,6 +41,9 @@ void operator delete(void* p) noexcept {
   std::free(p);
 }
 void operator delete(void* p, std::size_t) noexcept {
+  ::operator delete(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
   ::operator delete(p);
 }
 
