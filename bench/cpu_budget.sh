@@ -19,7 +19,8 @@
 # each round. Each way of running Finbowl takes rounds of its own.
 # Usage: bench/cpu_budget.sh [SECONDS_PER_ROUND [ROUNDS]]   (default 10 and 9)
 #   FINBOWL_BUDGET_KINDS="x11 memory minimised scale2" measures those ways of
-#   running (default "x11 memory").
+#   running (default "x11 memory"); FINBOWL_BUDGET_PROGRAM=PATH measures
+#   another build of Finbowl, to compare one with another.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 seconds=${1:-10}
@@ -70,7 +71,7 @@ for round in $(seq $((${#kinds[@]} * rounds))); do
       start_x "$s" 1024x768x24
       "$release/bench/finbowl_wake_floor" >/dev/null 2>&1 &
     else
-      screen=1024x768x24 drawing=x11 scale=1 program="$release/finbowl"
+      screen=1024x768x24 drawing=x11 scale=1 program="${FINBOWL_BUDGET_PROGRAM:-$release/finbowl}"
       [ "$kind" = memory ] && drawing=memory
       [ "$kind" = scale2 ] && screen=2560x1600x24 scale=2
       [ "$s" = "tick_$kind" ] && program="$release/bench/finbowl_repaint_floor tick"
@@ -119,7 +120,7 @@ awk -v s="$seconds" -v kinds="${kinds[*]}" '
     return sprintf("%.2f  (rounds:%s)", median(r, n), line)
   }
   {
-    mine = ""; ref = -1; tick = -1
+    mine = ""; ref = -1; tick = -1; wake = -1
     for (f = 2; f <= NF; f += 5) {
       name = $f; k = ++count[name]
       prog[name, k] = pct($(f + 1)); srv[name, k] = pct($(f + 2))
@@ -128,11 +129,12 @@ awk -v s="$seconds" -v kinds="${kinds[*]}" '
       if ($(f + 4) > settled[name]) settled[name] = $(f + 4)
       if (name == "xfishtank") ref = all[name, k]
       else if (name ~ /^tick_/) tick = all[name, k]
-      else if (name == "wake") continue
+      else if (name == "wake") wake = all[name, k]
       else { mine = name; mk = k }
     }
     if (ref > 0) ratio[mine, "xfishtank", ++toRef[mine]] = all[mine, mk] / ref
     if (tick > 0) ratio[mine, "tick", ++toTick[mine]] = all[mine, mk] / tick
+    if (wake > 0) ratio[mine, "wake", ++toWake[mine]] = all[mine, mk] / wake
   }
   END {
     names = split(kinds, order, " ")
@@ -150,6 +152,7 @@ awk -v s="$seconds" -v kinds="${kinds[*]}" '
     for (o = 1; o < names - 1; o++) {
       name = order[o]
       if (toTick[name]) printf "finbowl (%s) / tick floor in the same round, median: %s\n", name, ratios(name SUBSEP "tick", toTick[name])
+      if (toWake[name]) printf "finbowl (%s) / wake floor in the same round, median: %s\n", name, ratios(name SUBSEP "wake", toWake[name])
       if (toRef[name]) printf "finbowl (%s) / xfishtank in the same round, median: %s\n", name, ratios(name SUBSEP "xfishtank", toRef[name])
     }
   }' "$work/rounds"

@@ -13,6 +13,7 @@
 # Figures are medians over the rounds; the ratio to the floor is taken within
 # each round, since a shared machine's speed drifts.
 # Usage: bench/wayland_budget.sh [SECONDS_PER_ROUND [ROUNDS]]   (default 15 and 7)
+#   FINBOWL_BUDGET_PROGRAM=PATH measures another build of Finbowl.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 seconds=${1:-15}
@@ -27,7 +28,7 @@ source "$FINBOWL_ROOT/bench/rounds.sh"
 printf '\x04\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x00\x00' >"$work/SET"
 
 declare -A command=(
-  [finbowl]="$release/finbowl"
+  [finbowl]="${FINBOWL_BUDGET_PROGRAM:-$release/finbowl}"
   [cell]="$release/bench/finbowl_repaint_floor cell"
   [whole]="$release/bench/finbowl_repaint_floor whole"
   [tick]="$release/bench/finbowl_repaint_floor tick"
