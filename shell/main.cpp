@@ -5,6 +5,7 @@
 #include "shell/app_main.h"
 #include "shell/application_setup.h"
 #include "shell/character_type.h"
+#include "shell/start_messages.h"
 #include "shell/teardown_deadline.h"
 #include "shell/window_frame.h"
 
@@ -17,7 +18,9 @@ int main(int argc, char** argv) {
         stderr);
     return 1;
   }
+  finbowl::HeldStartMessages startMessages;
   QApplication app(argc, argv);
+  startMessages.Release();
   finbowl::SetUpApplication(app, finbowl::ProgramIcon());
   // The main window is the last to close, and its close has saved the settings.
   QObject::connect(&app, &QGuiApplication::lastWindowClosed, &app, &finbowl::StartTeardownDeadline);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 
 #include "render/pictures.h"
@@ -158,22 +159,46 @@ TEST_F(ProcessTest, UnreadableSetIsLeftAsItWas) {
             "chosen with OK\n");
 }
 
-// With no display named, Qt would abort with a core dump; a platform chosen
-// by the user still runs, display or not.
+// With no display named, or one named that does not answer, Qt would abort
+// with a core dump; a platform chosen by the user still runs, display or not.
 TEST(ProcessWithoutADisplay, SaysSoInOneLineUnlessAPlatformIsChosen) {
+  // A display number with no server behind it.
+  int unused = 4000;
+  while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(unused)) ||
+         std::filesystem::exists("/tmp/.X" + std::to_string(unused) + "-lock")) {
+    ++unused;
+  }
+  const std::string deadDisplay = ":" + std::to_string(unused);
   struct Row {
     const char* name;
     std::vector<std::string> argv;  // finbowl's arguments after `env` and its settings
-    bool runs;
+    std::string line;               // what it says, or empty when it runs
+    std::string reason = {};        // a part of that line Qt's words give
   };
   const std::vector<std::string> noDisplay = {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"};
+  const std::string nothingNamed =
+      "finbowl: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+  const std::string cannotShow = "finbowl: cannot show the window: ";
   const std::vector<Row> rows = {
-      {"nothing named", {"-u", "QT_QPA_PLATFORM", FinbowlExecutable()}, false},
-      {"an empty DISPLAY", {"-u", "QT_QPA_PLATFORM", "DISPLAY=", FinbowlExecutable()}, false},
-      {"QT_QPA_PLATFORM=offscreen", {"QT_QPA_PLATFORM=offscreen", FinbowlExecutable()}, true},
+      {"nothing named", {"-u", "QT_QPA_PLATFORM", FinbowlExecutable()}, nothingNamed},
+      {"an empty DISPLAY",
+       {"-u", "QT_QPA_PLATFORM", "DISPLAY=", FinbowlExecutable()},
+       nothingNamed},
+      {"a DISPLAY nobody answers",
+       {"-u", "QT_QPA_PLATFORM", "DISPLAY=" + deadDisplay, FinbowlExecutable()},
+       cannotShow,
+       "display " + deadDisplay},
+      {"a WAYLAND_DISPLAY nobody answers",
+       {"QT_QPA_PLATFORM=wayland", "WAYLAND_DISPLAY=finbowl-none", FinbowlExecutable()},
+       cannotShow},
+      {"a platform Qt does not have",
+       {"QT_QPA_PLATFORM=none-such", FinbowlExecutable()},
+       cannotShow,
+       "none-such"},
+      {"QT_QPA_PLATFORM=offscreen", {"QT_QPA_PLATFORM=offscreen", FinbowlExecutable()}, ""},
       {"-platform offscreen",
        {"-u", "QT_QPA_PLATFORM", FinbowlExecutable(), "-platform", "offscreen"},
-       true},
+       ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -182,7 +207,7 @@ TEST(ProcessWithoutADisplay, SaysSoInOneLineUnlessAPlatformIsChosen) {
     argv.insert(argv.end(), row.argv.begin(), row.argv.end());
     Process finbowl(argv, {{"XDG_RUNTIME_DIR", runtime.path().string()}}, dir.path().string(),
                     dir.File("stderr.txt"));
-    if (row.runs) {
+    if (row.line.empty()) {
       // SET is made once the program is up; the signal then closes it.
       ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(dir.File("SET")); }));
       finbowl.Signal(SIGTERM);
@@ -190,10 +215,14 @@ TEST(ProcessWithoutADisplay, SaysSoInOneLineUnlessAPlatformIsChosen) {
       EXPECT_EQ(ReadBytes(dir.File("SET")), Bytes(14, 0));
       EXPECT_EQ(FinbowlLines(dir.File("stderr.txt")), "");
     } else {
+      // Status 1, not a signal; one line, whatever Qt had to say on the way.
       EXPECT_EQ(finbowl.WaitForExit(), 1);
-      EXPECT_EQ(ReadBytes(dir.File("stderr.txt")),
-                ToBytes("finbowl: no display to show the window on (neither DISPLAY nor "
-                        "WAYLAND_DISPLAY is set)\n"));
+      const Bytes said = ReadBytes(dir.File("stderr.txt"));
+      const std::string text(said.begin(), said.end());
+      EXPECT_EQ(text.rfind(row.line, 0), 0u) << text;
+      EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+      EXPECT_EQ(text.back(), '\n');
+      EXPECT_NE(text.find(row.reason), std::string::npos) << text;
       EXPECT_FALSE(std::filesystem::exists(dir.File("SET")));
     }
   }
