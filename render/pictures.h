@@ -4,11 +4,13 @@
 #include <QImage>
 #include <array>
 
+#include "sim/tank_area.h"
+
 namespace finbowl {
 
 // Sizes of the pictures, in pixels.
 inline constexpr int kTankPictureWidth = 650;
-inline constexpr int kTankPictureHeight = 450;
+inline constexpr int kTankPictureHeight = kTankHeight;
 inline constexpr int kSheetWidth = 225;
 inline constexpr int kSheetHeight = 150;
 inline constexpr int kBubblePictureSize = 60;

@@ -7,12 +7,9 @@
 #include "render/pictures.h"
 #include "render/rect_set.h"
 #include "sim/fish_table.h"
+#include "sim/tank_area.h"
 
 namespace finbowl {
-
-// The tank area and its full-frame copies.
-inline constexpr int kTankWidth = 640;
-inline constexpr int kTankHeight = 450;
 
 // A sprite sheet as the tank draws from it: square cells in a colour row over
 // a mask row, and for each cell the part of it that pasting can change (where

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "sim/heading.h"
+#include "sim/tank_area.h"
 
 namespace finbowl {
 namespace {
@@ -11,7 +12,7 @@ constexpr int kStepScale = 10;  // sideways and vertical steps are round(10u): 0
 constexpr int kWallBounce = 5;
 constexpr int kRisePerFrame = 2;
 constexpr int kTopLimit = -10;
-constexpr int kBottomLimit = 450 - kFishCell;
+constexpr int kBottomLimit = kTankHeight - kFishCell;
 constexpr int kLeftWall = 0;
 constexpr int kWallFramesPerTurn = 4;
 constexpr int kFrameStride = kFishCell;
