@@ -21,7 +21,6 @@ constexpr std::size_t kFrameBytes = std::size_t{kTankWidth} * kTankHeight * 4;
 void FrameStepFiveFishFiveBubbles(benchmark::State& state) {
   auto platform = CreateDrawingPlatform();
   Tank tank(*platform, LoadPictures(), nullptr);
-  tank.SetSize();
   SettingsRecord settings;
   settings.lastFish = 4;
   settings.fishKind = {0, 1, 0, 1, 0, 0};
@@ -49,7 +48,6 @@ BENCHMARK(FrameStepFiveFishFiveBubbles);
 void DrawOneFish(benchmark::State& state) {
   auto platform = CreateDrawingPlatform();
   Tank tank(*platform, LoadPictures(), nullptr);
-  tank.SetSize();
   const Fish fish{200, 200, 1, 75, 2, 0};
   for (auto _ : state) {
     tank.DrawFish(fish);

@@ -34,7 +34,18 @@ std::unique_ptr<DrawingPlatform> CreateDrawingPlatform() {
   return CreateMemoryPlatform();
 }
 
-bool VisibleSurface::CanBeSeen() const {
+VisibleSurface::VisibleSurface(QWidget* parent, const Surface& frame,
+                               std::function<void()> complete)
+    : QWidget(parent), frame_(frame), complete_(std::move(complete)) {
+  resize(frame.Width(), frame.Height());
+}
+
+const Surface& VisibleSurface::CompleteFrame() {
+  complete_();
+  return frame_;
+}
+
+bool VisibleSurface::CanBeSeen() {
   // A window never shown has no handle yet; its tank draws like any widget.
   const QWindow* shown = window()->windowHandle();
   return !covered_ &&

@@ -7,6 +7,7 @@
 #include "render/pictures.h"
 #include "shell/form1.h"
 #include "support/qt_wait.h"
+#include "support/tank_peer.h"
 #include "support/temp_dir.h"
 
 namespace finbowl {
@@ -41,17 +42,14 @@ TEST_F(Form1Test, WindowHasItsCaptionMenuAndTimers) {
     EXPECT_TRUE(timer->isActive()) << name;
     EXPECT_EQ(timer->interval(), interval) << name;
   }
-  // Until the window is set up, suisou holds the whole tank picture.
-  EXPECT_EQ(form.tank().suisou().Image().Read(),
-            LoadPictures().tank.convertToFormat(QImage::Format_RGB32));
 }
 
 TEST_F(Form1Test, SetUpWindowFitsTheClientAreaBelowTheMenuBar) {
   Form1 form(settings, fishTable, random, settingsFile);
   SetUpWindow(form);
   EXPECT_TRUE(form.isVisible());
-  EXPECT_EQ(form.ClientWidth(), 640);
-  EXPECT_EQ(form.ClientHeight(), 450);
+  EXPECT_EQ(form.ClientWidth(), kTankWidth);
+  EXPECT_EQ(form.ClientHeight(), kTankHeight);
   // The client area starts right under the menu bar.
   EXPECT_EQ(form.Client().y(), form.menuBar()->geometry().bottom() + 1);
   EXPECT_EQ(form.Client().x(), 0);
@@ -59,17 +57,14 @@ TEST_F(Form1Test, SetUpWindowFitsTheClientAreaBelowTheMenuBar) {
   EXPECT_EQ(form.minimumSize(), form.maximumSize());
 
   Tank& tank = form.tank();
-  EXPECT_EQ(tank.suisou().geometry(), QRect(0, 0, 640, 450));
-  for (const Surface* surface :
-       std::initializer_list<const Surface*>{&tank.suisou().Image(), &tank.work(), &tank.back()}) {
-    EXPECT_EQ(surface->Width(), 640);
-    EXPECT_EQ(surface->Height(), 450);
+  EXPECT_EQ(tank.suisou().geometry(), QRect(0, 0, kTankWidth, kTankHeight));
+  // back and work are the tank picture's first 640 x 450 pixels: the picture
+  // without its last ten columns.
+  const QImage bare =
+      LoadPictures().tank.copy(0, 0, kTankWidth, kTankHeight).convertToFormat(QImage::Format_RGB32);
+  for (const Surface* surface : {&testing::TankPeer::Work(tank), &testing::TankPeer::Back(tank)}) {
+    EXPECT_EQ(testing::ReadSurface(*surface), bare);
   }
-  // back is suisou's first 640 x 450 pixels: the tank picture without its
-  // last ten columns.
-  const QImage back = tank.back().Read();
-  EXPECT_EQ(back, tank.suisou().Image().Read());
-  EXPECT_EQ(back, LoadPictures().tank.copy(0, 0, 640, 450).convertToFormat(QImage::Format_RGB32));
 }
 
 TEST_F(Form1Test, SetUpWindowCentresTheWindowOnTheScreen) {
