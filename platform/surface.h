@@ -103,6 +103,9 @@ class DrawingPlatform {
 std::unique_ptr<DrawingPlatform> CreateMemoryPlatform();
 // Surfaces on the X server, when the program runs on X11 and the server can take them.
 std::unique_ptr<DrawingPlatform> CreateX11Platform();
+// Surfaces in memory, and the visible tank on a Wayland surface of its own,
+// when the program runs on Wayland.
+std::unique_ptr<DrawingPlatform> CreateWaylandPlatform();
 // The platform for the windowing system the program runs on.
 std::unique_ptr<DrawingPlatform> CreateDrawingPlatform();
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <memory>
 
-#include "render/rect_set.h"
+#include "platform/rect_set.h"
 #include "platform/surface.h"
 #include "render/pictures.h"
 #include "sim/fish_table.h"
