@@ -7,6 +7,11 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QWindow>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <thread>
 
 #include "render/frame_step.h"
 #include "render/pictures.h"
@@ -16,6 +21,7 @@
 #include "support/scripted_random.h"
 #include "support/swimming.h"
 #include "support/tank_peer.h"
+#include "support/temp_dir.h"
 #include "support/wayland_session.h"
 
 namespace finbowl::testing {
@@ -28,6 +34,7 @@ namespace {
 using testing::ReadSurface;
 using testing::SameImage;
 using testing::TankPeer;
+using namespace std::chrono_literals;
 
 #ifdef FINBOWL_TEST_SCALE_FACTOR
 constexpr int kRatio = FINBOWL_TEST_SCALE_FACTOR;
@@ -66,10 +73,19 @@ class WaylandDrawingTest : public ::testing::Test {
     bench.reset();
     bench = std::make_unique<Bench>(own ? CreateDrawingPlatform() : CreateMemoryPlatform());
     ASSERT_TRUE(bench->Ready()) << "the compositor never asked for a frame";
+    bench->tank.ShowFrame({});  // a frame with no fish, from the tank's own buffers if it has them
     const QImage bare = testing::Magnified(bench->Work(), kRatio);
     ASSERT_TRUE(testing::ProcessEventsUntil([&] {
       return (at = testing::Find(testing::session->Screenshot(), bare)).has_value();
     })) << "the bare tank never showed";
+    // Where the toolkit puts the tank in the window, under the menu bar.
+    const QImage look = bench->window.grab().toImage();
+    std::optional<QPoint> window;
+    EXPECT_TRUE(testing::ProcessEventsUntil([&] {
+      return (window = testing::Find(testing::session->Screenshot(), look)).has_value();
+    })) << "the window does not show as the toolkit draws it";
+    EXPECT_EQ(window.value_or(QPoint()) + bench->client->mapTo(&bench->window, QPoint()) * kRatio,
+              *at);
   }
 
   // Frames of `table` on the bench and the model alike, the bench waiting
@@ -152,6 +168,75 @@ TEST_F(WaylandDrawingTest, FramesAfterADialogOverTheTankShowAsComposed) {
 }
 
 #ifdef FINBOWL_TEST_SWAY
+// The program itself, its requests logged by libwayland: how often each
+// surface was committed, the tank's own among them.
+struct Logged {
+  explicit Logged(std::map<std::string, std::string> env = {}) {
+    env.merge(testing::session->Environment());
+    env["QT_QPA_PLATFORM"] = "wayland";
+    env["WAYLAND_DEBUG"] = "client";
+    process.emplace(std::vector<std::string>{testing::FinbowlExecutable()}, env,
+                    dir.path().string(), log);
+  }
+  std::string Text() const {
+    std::ifstream in(log);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  // Commits of the tank's own surface, or of every surface.
+  int Commits(bool tankOnly = true) const {
+    const std::string text = Text();
+    std::smatch tank;
+    const bool hasTank = std::regex_search(
+        text, tank, std::regex(R"(get_subsurface\(new id wl_subsurface@\d+, (wl_surface@\d+))"));
+    if (tankOnly && !hasTank) {
+      return 0;
+    }
+    const std::regex commit(tankOnly ? " " + tank.str(1) + R"(\.commit\(\))"
+                                     : std::string(R"(wl_surface@\d+\.commit\(\))"));
+    return static_cast<int>(std::distance(std::sregex_iterator(text.begin(), text.end(), commit),
+                                          std::sregex_iterator()));
+  }
+
+  testing::TempDir dir;
+  std::string log = dir.File("wayland.log");
+  std::optional<testing::Process> process;
+};
+
+TEST(WaylandProgram, OnAnotherWorkspaceNothingIsCommittedAndBackThereTheFramesGoOn) {
+  Logged program;
+  ASSERT_TRUE(testing::WaitFor([&] { return program.Commits() >= 5; }))
+      << "the tank's surface was never committed";
+  // Another workspace on the output that shows the window: the second
+  // output shows one of its own.
+  ASSERT_TRUE(testing::session->Sway("focus output HEADLESS-1, workspace 3"));
+  // A frame already asked for may still come; then nothing, frame after
+  // frame: no commit in a second, nor in the two after it.
+  int hidden = -1;
+  ASSERT_TRUE(testing::WaitFor([&] {
+    hidden = program.Commits(false);
+    std::this_thread::sleep_for(1s);
+    return program.Commits(false) == hidden;
+  })) << "commits went on";
+  std::this_thread::sleep_for(2s);
+  EXPECT_EQ(program.Commits(false), hidden);
+
+  ASSERT_TRUE(testing::session->Sway("workspace 1"));
+  const int tank = program.Commits();
+  EXPECT_TRUE(testing::WaitFor([&] { return program.Commits() >= tank + 5; }));
+
+  // Closed, it writes SET and is gone soon.
+  program.process->Signal(SIGTERM);
+  EXPECT_EQ(program.process->WaitForExit(), 0);
+  EXPECT_EQ(std::filesystem::file_size(program.dir.File("SET")), 14u);
+}
+
+TEST(WaylandProgram, FINBOWL_DRAWING_memoryLeavesTheTankToTheToolkit) {
+  Logged program(std::map<std::string, std::string>{{"FINBOWL_DRAWING", "memory"}});
+  ASSERT_TRUE(testing::WaitFor([&] { return program.Commits(false) >= 10; }))
+      << "the toolkit never showed the frames";
+  EXPECT_EQ(program.Text().find("get_subsurface"), std::string::npos);
+}
+
 TEST_F(WaylandDrawingTest, MovedToAnOutputOfTwiceTheScaleTheTankIsSharpThere) {
   Show(true);
   Swim(3);

@@ -51,7 +51,9 @@ WaylandSession::WaylandSession(Compositor compositor, int scale)
     std::ofstream(config) << "xwayland disable\n"
                           << "default_border none\n"
                           << "output HEADLESS-1 resolution 800x600 position 0 0 scale " << scale
-                          << "\noutput HEADLESS-2 resolution 1600x1200 position 800 0 scale 2\n";
+                          << "\noutput HEADLESS-2 resolution 1600x1200 position 800 0 scale 2\n"
+                          // Blurred where the compositor has to scale a buffer itself.
+                          << "output * scale_filter linear\n";
     // Its user must reach its runtime directory through ours.
     ::chmod(dir_.path().c_str(), 0711);
     GiveToUnprivileged(runtime_);
