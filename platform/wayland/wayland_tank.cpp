@@ -196,6 +196,9 @@ class WaylandTank final : public MemoryVisibleSurface {
         }
         subsurface_ = wl_subcompositor_get_subsurface(wayland_.subcompositor, surface_, parent);
         wl_subsurface_set_desync(subsurface_);
+        // A frame asked for on a surface that was unmapped never comes.
+        Destroy(callback_, wl_callback_destroy);
+        asked_ = true;
         at_ = QPoint(-1, -1);
         for (Buffer& buffer : buffers_) {
           buffer.stale.AddEverything();
