@@ -11,6 +11,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <tuple>
 
@@ -150,10 +151,15 @@ class WaylandTank final : public MemoryVisibleSurface {
         buffer.stale.Add(part);
       }
     }
+    // The buffer takes every part it missed; the surface changes from the
+    // last commit only in this frame's parts, unless all is new to it.
     const Rect whole = frame_.Bounds();
-    for (const Rect& part :
-         to->stale.CoversEverything() ? std::span(&whole, 1) : to->stale.Rects()) {
-      const Rect on = Bring(*to, part.Intersected(whole));
+    const bool fresh = to->stale.CoversEverything();
+    for (const Rect& part : fresh ? std::span(&whole, 1) : to->stale.Rects()) {
+      Bring(*to, Magnified(part.Intersected(whole)));
+    }
+    for (const Rect& part : fresh ? std::span(&whole, 1) : parts) {
+      const Rect on = Magnified(part.Intersected(whole));
       wl_surface_damage_buffer(surface_, on.x, on.y, on.w, on.h);
     }
     to->stale.Clear();
@@ -185,6 +191,11 @@ class WaylandTank final : public MemoryVisibleSurface {
       if (parent && wayland_.Offered()) {
         if (!surface_) {
           surface_ = wl_compositor_create_surface(wayland_.compositor);
+          // Opaque, so the compositor need not draw the window under it.
+          wl_region* all = wl_compositor_create_region(wayland_.compositor);
+          wl_region_add(all, 0, 0, INT32_MAX, INT32_MAX);
+          wl_surface_set_opaque_region(surface_, all);
+          wl_region_destroy(all);
           if (wayland_.viewporter) {
             viewport_ = wp_viewporter_get_viewport(wayland_.viewporter, surface_);
           }
@@ -311,30 +322,33 @@ class WaylandTank final : public MemoryVisibleSurface {
     }
   }
 
-  // Brings `part` of the frame into `to`, magnified: each of the buffer's
-  // pixels that the part touches takes the frame's pixel under its centre.
-  // Returns the buffer's pixels it wrote.
-  Rect Bring(Buffer& to, const Rect& part) {
-    const QImage& from = static_cast<const MemorySurface&>(frame_).image;
-    QImage& into = to.pixels->image;
-    if (magnified_ == 1.0) {
-      BitBlt(*to.pixels, part.x, part.y, part.w, part.h, frame_, part.x, part.y, RasterOp::SrcCopy);
-      return part;
-    }
+  // The buffer's pixels that a part of the frame touches, even in part.
+  Rect Magnified(const Rect& part) const {
     const double m = magnified_;
     const int left = static_cast<int>(std::floor(part.x * m));
     const int top = static_cast<int>(std::floor(part.y * m));
-    const int right = std::min(into.width(), static_cast<int>(std::ceil((part.x + part.w) * m)));
-    const int bottom = std::min(into.height(), static_cast<int>(std::ceil((part.y + part.h) * m)));
-    for (int y = top; y < bottom; ++y) {
-      const int sy = std::min(from.height() - 1, static_cast<int>((y + 0.5) / m));
+    return {left, top, static_cast<int>(std::ceil((part.x + part.w) * m)) - left,
+            static_cast<int>(std::ceil((part.y + part.h) * m)) - top};
+  }
+
+  // Brings the buffer's pixels `on` up to date from the frame: each takes
+  // the frame's pixel under its centre.
+  void Bring(Buffer& to, const Rect& on) {
+    if (magnified_ == 1.0) {
+      BitBlt(*to.pixels, on.x, on.y, on.w, on.h, frame_, on.x, on.y, RasterOp::SrcCopy);
+      return;
+    }
+    const QImage& from = static_cast<const MemorySurface&>(frame_).image;
+    QImage& into = to.pixels->image;
+    const Rect cut = on.Intersected(to.pixels->Bounds());
+    for (int y = cut.y; y < cut.y + cut.h; ++y) {
+      const int sy = std::min(from.height() - 1, static_cast<int>((y + 0.5) / magnified_));
       const auto* in = reinterpret_cast<const QRgb*>(from.constScanLine(sy));
       auto* out = reinterpret_cast<QRgb*>(into.scanLine(y));
-      for (int x = left; x < right; ++x) {
-        out[x] = in[std::min(from.width() - 1, static_cast<int>((x + 0.5) / m))];
+      for (int x = cut.x; x < cut.x + cut.w; ++x) {
+        out[x] = in[std::min(from.width() - 1, static_cast<int>((x + 0.5) / magnified_))];
       }
     }
-    return {left, top, right - left, bottom - top};
   }
 
   Globals& wayland_;
