@@ -114,7 +114,7 @@ void CommandButton::keyPressEvent(QKeyEvent* event) {
   QPushButton::keyPressEvent(event);
 }
 
-frm_Set::frm_Set(SettingsRecord& settings, ShowMessageFn showMessage)
+frm_Set::frm_Set(const SettingsRecord& settings, ShowMessageFn showMessage)
     : QDialog(nullptr), settings_(settings), showMessage_(std::move(showMessage)) {
   setObjectName(QStringLiteral("frm_Set"));
   setWindowTitle(QStringLiteral("Finbowl"));
@@ -242,13 +242,9 @@ void frm_Set::Scr_Change(int index) {
 }
 
 void frm_Set::com_OK_Click() {
-  const int red = Scr[0]->value();
-  const int oldLastFish = LastLiveFish(settings_);
-  settings_.lastFish = static_cast<std::int16_t>(HScroll1->value() - 1);
-  const int last = std::max(oldLastFish, LastLiveFish(settings_));
-  for (int i = 0; i <= last; ++i) {
-    settings_.fishKind[static_cast<std::size_t>(i)] = i < red ? kRedGoldfish : kBlackGoldfish;
-  }
+  // The red count shown may exceed the number of goldfish chosen since: all
+  // of them are then red.
+  choice_ = SettingsChoice{HScroll1->value(), Scr[0]->value()};
   accept();
 }
 
@@ -256,9 +252,11 @@ void frm_Set::com_Can_Click() {
   reject();
 }
 
-bool ShowSettingsDialog(SettingsRecord& settings, ShowMessageFn showMessage) {
+std::optional<SettingsChoice> ShowSettingsDialog(const SettingsRecord& settings,
+                                                 ShowMessageFn showMessage) {
   frm_Set dialog(settings, std::move(showMessage));
-  return dialog.exec() == QDialog::Accepted;
+  dialog.exec();
+  return dialog.choice();
 }
 
 }  // namespace finbowl

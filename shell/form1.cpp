@@ -6,9 +6,6 @@
 #include "dialog/frm_set.h"
 #include "render/frame_step.h"
 #include "shell/window_frame.h"
-#include "sim/live_fish.h"
-#include "sim/slow_tick.h"
-#include "sim/stock.h"
 
 namespace finbowl {
 namespace {
@@ -18,13 +15,8 @@ constexpr int kSlowTickMilliseconds = 2500;
 
 }  // namespace
 
-Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& random,
-             SettingsFile& settingsFile)
-    : settings_(settings),
-      fishTable_(fishTable),
-      random_(random),
-      settingsFile_(settingsFile),
-      platform_(CreateDrawingPlatform()) {
+Form1::Form1(Aquarium& aquarium, SettingsFile& settingsFile)
+    : aquarium_(aquarium), settingsFile_(settingsFile), platform_(CreateDrawingPlatform()) {
   setWindowTitle(QStringLiteral("Finbowl"));
   // The window has a fixed size, so maximising it would only add a border.
   setWindowFlag(Qt::WindowMaximizeButtonHint, false);
@@ -54,34 +46,28 @@ Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& rando
 Form1::~Form1() = default;
 
 void Form1::closeEvent(QCloseEvent* event) {
-  WriteSettings(settings_, settingsFile_);
+  settingsFile_.Close();
   event->accept();
 }
 
 void Form1::Timer1_Timer() {
-  FrameStep(*tank_, fishTable_, settings_, random_, ClientWidth());
+  FrameStep(*tank_, aquarium_, ClientWidth());
 }
 
-void Form1::StockTank() {
-  finbowl::StockTank(fishTable_, settings_, random_, [this] { return ClientHeight(); });
-  // What stocking draws lands in the buffer only, and the next frame starts
-  // from the bare tank again, so drawing after the records are set gives the
-  // same pixels as drawing each fish as it is placed.
-  const int lastFish = LastLiveFish(settings_);
-  for (int i = 0; i <= lastFish; ++i) {
-    tank_->DrawFish(fishTable_.fish[static_cast<std::size_t>(i)]);
-  }
+void Form1::Restock() {
+  StockTank(*tank_, aquarium_, [this] { return ClientHeight(); });
 }
 
 void Form1::Timer2_Timer() {
-  SlowTick(fishTable_, settings_, random_);
+  aquarium_.SlowTick();
 }
 
 void Form1::mnuSetSyu_Click() {
   // The dialog is gone by the time the tank is restocked.
-  if (ShowSettingsDialog(settings_)) {
-    settingsFile_.chosen = true;
-    StockTank();
+  if (const std::optional<SettingsChoice> choice = ShowSettingsDialog(aquarium_.settings())) {
+    aquarium_.Choose(choice->goldfish, choice->red);
+    settingsFile_.Confirm(aquarium_.settings());
+    Restock();
   }
 }
 

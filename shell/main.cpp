@@ -24,8 +24,8 @@ int main(int argc, char** argv) {
   finbowl::SetUpApplication(app, finbowl::ProgramIcon());
   // The main window is the last to close, and its close has saved the settings.
   QObject::connect(&app, &QGuiApplication::lastWindowClosed, &app, &finbowl::StartTeardownDeadline);
-  finbowl::Aquarium aquarium;
-  finbowl::Main(aquarium);
-  finbowl::LetFixedWindowMaximise(*aquarium.form1);
+  finbowl::Run run;
+  finbowl::Main(run);
+  finbowl::LetFixedWindowMaximise(*run.form1);
   return QApplication::exec();
 }

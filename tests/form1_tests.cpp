@@ -14,15 +14,13 @@ namespace {
 
 class Form1Test : public ::testing::Test {
  protected:
-  SettingsRecord settings;
-  FishTable fishTable;
-  ClockRandom random;
+  Aquarium aquarium;
   testing::TempDir dir;
   SettingsFile settingsFile{dir.File("SET")};
 };
 
 TEST_F(Form1Test, WindowHasItsCaptionMenuAndTimers) {
-  Form1 form(settings, fishTable, random, settingsFile);
+  Form1 form(aquarium, settingsFile);
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Finbowl"));
   // The icon built once for the whole run, which the dialog shows too.
   EXPECT_FALSE(form.windowIcon().isNull());
@@ -47,7 +45,7 @@ TEST_F(Form1Test, WindowHasItsCaptionMenuAndTimers) {
 }
 
 TEST_F(Form1Test, SetUpWindowFitsTheClientAreaBelowTheMenuBar) {
-  Form1 form(settings, fishTable, random, settingsFile);
+  Form1 form(aquarium, settingsFile);
   SetUpWindow(form);
   EXPECT_TRUE(form.isVisible());
   EXPECT_EQ(form.ClientWidth(), 640);
@@ -73,7 +71,7 @@ TEST_F(Form1Test, SetUpWindowFitsTheClientAreaBelowTheMenuBar) {
 }
 
 TEST_F(Form1Test, SetUpWindowCentresTheWindowOnTheScreen) {
-  Form1 form(settings, fishTable, random, settingsFile);
+  Form1 form(aquarium, settingsFile);
   SetUpWindow(form);
   // The frame is known only once the window is shown, so the final place
   // comes a moment later.
@@ -88,15 +86,16 @@ TEST_F(Form1Test, SetUpWindowCentresTheWindowOnTheScreen) {
 }
 
 TEST_F(Form1Test, ClosingWritesTheSettings) {
-  settings.lastFish = 3;
-  settings.fishKind = {0, 1, 0, 1, 1, 0};
+  // Four goldfish, the first two black; the close gives the file its 14 bytes.
+  testing::WriteBytes(dir.File("SET"), {3, 0, 1, 0, 1, 0});
+  settingsFile.Read();
   {
-    Form1 form(settings, fishTable, random, settingsFile);
+    Form1 form(aquarium, settingsFile);
     SetUpWindow(form);
     EXPECT_TRUE(form.close());
   }
   EXPECT_EQ(testing::ReadBytes(dir.File("SET")),
-            (std::vector<std::uint8_t>{3, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0, 0, 0}));
+            (std::vector<std::uint8_t>{3, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 }  // namespace

@@ -204,7 +204,13 @@ Opening OpenAndDrive(const SettingsRecord& stored, const std::vector<Action>& ac
       dialog->reject();
     }
   });
-  run.restocked = ShowSettingsDialog(run.settings, showMessage);
+  if (const std::optional<SettingsChoice> choice = ShowSettingsDialog(run.settings, showMessage)) {
+    // Applied as the main window applies it.
+    Aquarium aquarium(run.settings);
+    aquarium.Choose(choice->goldfish, choice->red);
+    run.settings = aquarium.settings();
+    run.restocked = true;
+  }
   run.destroyed = dialog.isNull();
   return run;
 }
@@ -501,19 +507,16 @@ class ModalDriver {
 
 class FrmSetInForm1 : public ::testing::Test {
  protected:
-  SettingsRecord settings;
-  FishTable fishTable;
-  ClockRandom random;
   testing::TempDir dir;
-  SettingsFile settingsFile{dir.File("SET")};
 };
 
 // The menu item opens the dialog modally without an owner; both the dialog
 // and its message box leave the main window's timers ticking; OK stores the
 // choice and the dialog is gone when the menu click returns.
 TEST_F(FrmSetInForm1, MenuItemOpensTheDialogAndTheTimersKeepTicking) {
-  settings = {0, {0, 0, 0, 0, 0, 0}};
-  Form1 form(settings, fishTable, random, settingsFile);
+  SettingsFile settingsFile{dir.File("SET")};
+  Aquarium aquarium(settingsFile.Read());
+  Form1 form(aquarium, settingsFile);
   SetUpWindow(form);
   int frames = 0;
   QObject::connect(form.findChild<QTimer*>(QStringLiteral("Timer1")), &QTimer::timeout,
@@ -598,9 +601,12 @@ TEST_F(FrmSetInForm1, MenuItemOpensTheDialogAndTheTimersKeepTicking) {
   EXPECT_EQ(buttons, 1);
   EXPECT_EQ(redAfterBox, 1);
   EXPECT_TRUE(dialog.isNull());
-  EXPECT_EQ(settings, (SettingsRecord{3, {0, 1, 1, 1, 0, 0}}));
-  // The user chose these: the close writes them whatever the file held.
-  EXPECT_TRUE(settingsFile.chosen);
+  const SettingsRecord chosen{3, {0, 1, 1, 1, 0, 0}};
+  EXPECT_EQ(aquarium.settings(), chosen);
+  // The user chose these: they are in SET before the window closes.
+  const SettingsBytes bytes = EncodeSettings(chosen);
+  EXPECT_EQ(testing::ReadBytes(dir.File("SET")),
+            std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
   EXPECT_TRUE(form.isVisible());
 }
 
@@ -612,8 +618,12 @@ TEST_F(FrmSetInForm1, SessionEndClosesTheDialogAndItsMessageWithoutApplying) {
   for (const bool withMessage : {false, true}) {
     SCOPED_TRACE(withMessage ? "message box open" : "dialog open");
     const SettingsRecord stored{1, {1, 1, 0, 0, 0, 0}};
-    settings = stored;
-    Form1 form(settings, fishTable, random, settingsFile);
+    const SettingsBytes bytes = EncodeSettings(stored);
+    // Only the record's first six bytes: the close writes all fourteen.
+    testing::WriteBytes(dir.File("SET"), {bytes.begin(), bytes.begin() + 6});
+    SettingsFile settingsFile{dir.File("SET")};
+    Aquarium aquarium(settingsFile.Read());
+    Form1 form(aquarium, settingsFile);
     SetUpWindow(form);
 
     QPointer<frm_Set> dialog;
@@ -643,9 +653,7 @@ TEST_F(FrmSetInForm1, SessionEndClosesTheDialogAndItsMessageWithoutApplying) {
     EXPECT_EQ(boxes, withMessage ? 1 : 0);
     EXPECT_TRUE(dialog.isNull());
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(settings, stored);
-    EXPECT_FALSE(settingsFile.chosen);
-    const SettingsBytes bytes = EncodeSettings(stored);
+    EXPECT_EQ(aquarium.settings(), stored);
     EXPECT_EQ(testing::ReadBytes(dir.File("SET")),
               std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
   }

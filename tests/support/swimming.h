@@ -4,8 +4,7 @@
 
 #include "render/tank.h"
 #include "shell/settings_record.h"
-#include "sim/fish_table.h"
-#include "sim/random_source.h"
+#include "sim/aquarium.h"
 
 namespace finbowl::testing {
 
@@ -21,9 +20,7 @@ class Swimming {
   // `count` frames on `tank`, stocking first if that was not done yet.
   void Frames(Tank& tank, int count);
 
-  SettingsRecord settings;
-  FishTable table;
-  ClockRandom random;
+  Aquarium aquarium;
 
  private:
   bool stocked_ = false;
