@@ -5,6 +5,7 @@
 #include "shell/app_main.h"
 #include "shell/application_setup.h"
 #include "shell/character_type.h"
+#include "shell/display_deadline.h"
 #include "shell/start_messages.h"
 #include "shell/teardown_deadline.h"
 #include "shell/window_frame.h"
@@ -19,7 +20,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   finbowl::HeldStartMessages startMessages;
+  finbowl::DisplayDeadline displayDeadline;
   QApplication app(argc, argv);
+  displayDeadline.Stop();
   startMessages.Release();
   finbowl::SetUpApplication(app, finbowl::ProgramIcon());
   // The main window is the last to close, and its close has saved the settings.

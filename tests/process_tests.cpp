@@ -2,7 +2,9 @@
 // start-up, the window as the user sees it, and every way of ending it.
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -157,16 +159,52 @@ TEST_F(ProcessTest, UnreadableSetIsLeftAsItWas) {
             "chosen with OK\n");
 }
 
-// With no display named, or one named that does not answer, Qt would abort
-// with a core dump; a platform chosen by the user still runs, display or not.
-TEST(ProcessWithoutADisplay, SaysSoInOneLineUnlessAPlatformIsChosen) {
-  // A display number with no server behind it.
-  int unused = 4000;
-  while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(unused)) ||
-         std::filesystem::exists("/tmp/.X" + std::to_string(unused) + "-lock")) {
-    ++unused;
+// A socket that takes connections and never answers, as a stopped display
+// server's does.
+class SilentSocket {
+ public:
+  explicit SilentSocket(const std::string& path) : path_(path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool listening =
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::listen(fd_, 8) == 0;
+    EXPECT_TRUE(listening) << path;
   }
+  ~SilentSocket() {
+    ::close(fd_);
+    ::unlink(path_.c_str());
+  }
+  SilentSocket(const SilentSocket&) = delete;
+  SilentSocket& operator=(const SilentSocket&) = delete;
+
+ private:
+  std::string path_;
+  int fd_;
+};
+
+// A display number with no server behind it.
+int UnusedDisplay(int from) {
+  while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(from)) ||
+         std::filesystem::exists("/tmp/.X" + std::to_string(from) + "-lock")) {
+    ++from;
+  }
+  return from;
+}
+
+// With no display named, or one named that does not answer, Qt would abort
+// with a core dump or wait for ever; a platform chosen by the user still
+// runs, display or not.
+TEST(ProcessWithoutADisplay, SaysSoInOneLineUnlessAPlatformIsChosen) {
+  const int unused = UnusedDisplay(4000);
   const std::string deadDisplay = ":" + std::to_string(unused);
+  const int silent = UnusedDisplay(unused + 1);
+  std::filesystem::create_directories("/tmp/.X11-unix");
+  SilentSocket silentX("/tmp/.X11-unix/X" + std::to_string(silent));
+  TempDir silentRuntime;
+  SilentSocket silentWayland(silentRuntime.File("finbowl-silent"));
   struct Row {
     const char* name;
     std::vector<std::string> argv;  // finbowl's arguments after `env` and its settings
@@ -192,6 +230,19 @@ TEST(ProcessWithoutADisplay, SaysSoInOneLineUnlessAPlatformIsChosen) {
       {"a WAYLAND_DISPLAY nobody answers",
        {"QT_QPA_PLATFORM=wayland", "WAYLAND_DISPLAY=finbowl-none", FinbowlExecutable()},
        cannotShow},
+      {"a DISPLAY that never answers",
+       {"-u", "QT_QPA_PLATFORM", "DISPLAY=:" + std::to_string(silent), FinbowlExecutable()},
+       cannotShow,
+       "no answer from DISPLAY=:" + std::to_string(silent)},
+      {"a WAYLAND_DISPLAY that never answers",
+       {"QT_QPA_PLATFORM=wayland", "WAYLAND_DISPLAY=" + silentRuntime.File("finbowl-silent"),
+        FinbowlExecutable()},
+       cannotShow,
+       "no answer from WAYLAND_DISPLAY=" + silentRuntime.File("finbowl-silent")},
+      {"X11 chosen, and no DISPLAY",
+       {"QT_QPA_PLATFORM=xcb", FinbowlExecutable()},
+       cannotShow,
+       "could not connect to display (DISPLAY is not set)"},
       {"a platform Qt does not have",
        {"QT_QPA_PLATFORM=none-such", FinbowlExecutable()},
        cannotShow,
@@ -201,13 +252,24 @@ TEST(ProcessWithoutADisplay, SaysSoInOneLineUnlessAPlatformIsChosen) {
        {"-u", "QT_QPA_PLATFORM", FinbowlExecutable(), "-platform", "offscreen"},
        ""},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+  // All at once: the displays that never answer take a while to give up on.
+  struct Started {
     TempDir dir, runtime;
+    std::unique_ptr<Process> process;
+  };
+  std::vector<Started> started(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
     std::vector<std::string> argv = noDisplay;
-    argv.insert(argv.end(), row.argv.begin(), row.argv.end());
-    Process finbowl(argv, {{"XDG_RUNTIME_DIR", runtime.path().string()}}, dir.path().string(),
-                    dir.File("stderr.txt"));
+    argv.insert(argv.end(), rows[i].argv.begin(), rows[i].argv.end());
+    started[i].process = std::make_unique<Process>(
+        argv, std::map<std::string, std::string>{{"XDG_RUNTIME_DIR", started[i].runtime.path()}},
+        started[i].dir.path().string(), started[i].dir.File("stderr.txt"));
+  }
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const Row& row = rows[i];
+    SCOPED_TRACE(row.name);
+    const TempDir& dir = started[i].dir;
+    Process& finbowl = *started[i].process;
     if (row.line.empty()) {
       // SET is made once the program is up; the signal then closes it.
       ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(dir.File("SET")); }));
