@@ -18,6 +18,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Places in the dialog's client area, from its layout.
 const QPoint kRedRightArrow(57 + 31 - 4, 105 + 17 / 2);
+const QPoint kCountRightArrow(167 + 58 - 4, 17 + 31 / 2);
 const QPoint kOkButton(147 + 54 / 2, 104 + 21 / 2);
 const QPoint kCancelButton(146 + 54 / 2, 142 + 21 / 2);
 const std::string kMessageTitle = "入力ｴﾗｰ";
@@ -191,6 +192,41 @@ TEST_F(DialogWindowTest, RedCountChosenWithTheArrowIsAppliedByOkAndWrittenOnClos
   EXPECT_EQ(finbowl->WaitForExit(), 0);
   EXPECT_EQ(ReadBytes(dir.File("SET")), (Bytes{2, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 1, 0}));
   EXPECT_EQ(FinbowlLines(dir.File("stderr.txt")), "") << "the program complained";
+}
+
+// A choice confirmed with OK is on disk at once, whatever ends the program
+// later; and a second copy of the program in the same directory, which
+// changed nothing, leaves it there when it closes afterwards.
+TEST_F(DialogWindowTest, AChoiceConfirmedWithOkIsWrittenAtOnceAndOutlivesASecondCopy) {
+  TempDir dir;
+  const Bytes stored = {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  WriteBytes(dir.File("SET"), stored);
+  // The second copy, on a display of its own, has read SET once its window is up.
+  XSession other(/*withWindowManager=*/false);
+  Process second({FinbowlExecutable()}, other.Environment(), dir.path().string(),
+                 dir.File("second.txt"));
+  ASSERT_TRUE(WaitFor([&] { return other.FindWindow("Finbowl").has_value(); }));
+
+  auto first = Start(dir, stored);
+  ASSERT_TRUE(main) << "no main window";
+  const std::optional<QRect> client = OpenDialog();
+  ASSERT_TRUE(client) << "the dialog did not open";
+  // Three goldfish, the one stored red and the new ones black.
+  ClickAt(client->topLeft() + kCountRightArrow);
+  ClickAt(client->topLeft() + kCountRightArrow);
+  ClickAt(client->topLeft() + kOkButton);
+  const Bytes chosen = {2, 0, 1, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_TRUE(WaitFor([&] { return ReadBytes(dir.File("SET")) == chosen; }))
+      << "OK did not write SET";
+
+  ASSERT_EQ(session->RunTool({"wmctrl", "-c", "Finbowl"}), 0);
+  EXPECT_EQ(first->WaitForExit(), 0);
+  second.Signal(SIGTERM);
+  EXPECT_EQ(second.WaitForExit(), 0);
+  EXPECT_EQ(ReadBytes(dir.File("SET")), chosen);
+  EXPECT_EQ(FinbowlLines(dir.File("stderr.txt")), "") << "the first copy complained";
+  EXPECT_EQ(FinbowlLines(dir.File("second.txt")),
+            "finbowl: SET left unchanged: it was written by someone else during this run\n");
 }
 
 TEST_F(DialogWindowTest, SigtermWhileTheMessageIsOpenAppliesNothing) {
