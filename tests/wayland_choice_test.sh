@@ -58,6 +58,9 @@ finbowl=$!
 pids+=($finbowl)
 windows() { [ "$(grep -c 'set_title("Finbowl")' "$work/finbowl.log")" -ge "$1" ]; }
 frames() { [ "$(grep -c 'wl_surface@[0-9]*\.commit()' "$work/finbowl.log")" -ge "$1" ]; }
+# Keys reach a window once the keyboard has entered it: the main window,
+# then the dialog (weston gives a menu no keyboard of its own).
+focused() { [ "$(grep -c 'wl_keyboard@[0-9]*\.enter(' "$work/finbowl.log")" -ge "$1" ]; }
 if ! within 30 windows 1; then
   grep -q 'Could not find the Qt platform plugin "wayland"' "$work/finbowl.log" &&
     { echo "SKIPPED: Qt's Wayland platform is not installed (package qt6-wayland)"; exit 77; }
@@ -68,10 +71,12 @@ within 30 frames 10 || fail "the main window shows no frames"
 # The pointer over the output's middle, which the window always covers,
 # gives it the keyboard; Alt, Down and Return open 設定 › 数＆種類.
 xdotool mousemove 512 384 click 1 || fail "xdotool failed"
+within 30 focused 1 || fail "the main window did not get the keyboard"
 xdotool key alt
 xdotool key Down
 xdotool key Return
 within 30 windows 2 || fail "the dialog did not open"
+within 30 focused 2 || fail "the dialog did not get the keyboard"
 # OK has the focus: four tabs on to the number of goldfish, Home for one,
 # back to OK and Return.
 xdotool key Tab Tab Tab Tab Home shift+Tab shift+Tab shift+Tab shift+Tab Return
