@@ -64,6 +64,18 @@ class frm_Set final : public QDialog {
   // Records that the dialog is going, whatever closes it.
   void done(int result) override;
 
+ protected:
+  // Neither Enter nor Esc belongs to the dialog itself.
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void Form_Load();
+  void HScroll1_Change();
+  void Scr_Change(int index);
+  void com_OK_Click();
+  void com_Can_Click();
+
+  // The controls carry their names as object names too.
   QLabel* Label5 = nullptr;
   QLineEdit* Text1 = nullptr;
   QLabel* Label6 = nullptr;
@@ -77,17 +89,6 @@ class frm_Set final : public QDialog {
   CommandButton* com_Can = nullptr;
   QLabel* Label2 = nullptr;
   QLabel* Label4 = nullptr;
-
- protected:
-  // Neither Enter nor Esc belongs to the dialog itself.
-  void keyPressEvent(QKeyEvent* event) override;
-
- private:
-  void Form_Load();
-  void HScroll1_Change();
-  void Scr_Change(int index);
-  void com_OK_Click();
-  void com_Can_Click();
 
   const SettingsRecord& settings_;
   ShowMessageFn showMessage_;

@@ -6,6 +6,7 @@
 #include "dialog/frm_set.h"
 #include "render/frame_step.h"
 #include "shell/window_frame.h"
+#include "sim/live_fish.h"
 
 namespace finbowl {
 namespace {
@@ -29,6 +30,7 @@ Form1::Form1(Aquarium& aquarium, SettingsFile& settingsFile)
 
   client_ = new QWidget(this);
   setCentralWidget(client_);
+  client_->setAccessibleName(QStringLiteral("水槽"));
 
   // Each surface that holds a picture has it from the start.
   tank_ = std::make_unique<Tank>(*platform_, LoadPictures(), client_);
@@ -56,6 +58,12 @@ void Form1::Timer1_Timer() {
 
 void Form1::Restock() {
   StockTank(*tank_, aquarium_, [this] { return ClientHeight(); });
+  // Said again only when what swims changes, never frame by frame.
+  const KindCounts counts = CountKinds(aquarium_.settings());
+  client_->setAccessibleDescription(QStringLiteral("金魚 %1匹（赤 %2匹、黒 %3匹）")
+                                        .arg(counts.red + counts.black)
+                                        .arg(counts.red)
+                                        .arg(counts.black));
 }
 
 void Form1::Timer2_Timer() {
