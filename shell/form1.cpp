@@ -5,7 +5,7 @@
 
 #include "dialog/frm_set.h"
 #include "render/frame_step.h"
-#include "shell/window_frame.h"
+#include "shell/desktop_integration/window_frame.h"
 #include "sim/live_fish.h"
 
 namespace finbowl {

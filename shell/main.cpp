@@ -3,12 +3,12 @@
 
 #include "render/pictures.h"
 #include "shell/app_main.h"
-#include "shell/application_setup.h"
-#include "shell/character_type.h"
-#include "shell/display_deadline.h"
-#include "shell/start_messages.h"
-#include "shell/teardown_deadline.h"
-#include "shell/window_frame.h"
+#include "shell/desktop_integration/application_setup.h"
+#include "shell/desktop_integration/character_type.h"
+#include "shell/desktop_integration/display_deadline.h"
+#include "shell/desktop_integration/start_messages.h"
+#include "shell/desktop_integration/teardown_deadline.h"
+#include "shell/desktop_integration/window_frame.h"
 
 int main(int argc, char** argv) {
   finbowl::ChooseUtf8CharacterType();

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "render/pictures.h"
+#include "sim/tank_area.h"
 #include "support/temp_dir.h"
 #include "support/x_session.h"
 #include "support/x_session_test.h"
@@ -14,7 +15,6 @@ namespace finbowl {
 namespace {
 
 using namespace testing;
-using Bytes = std::vector<std::uint8_t>;
 
 // Places in the dialog's client area, from its layout.
 const QPoint kRedRightArrow(57 + 31 - 4, 105 + 17 / 2);
@@ -34,12 +34,11 @@ class DialogWindowTest : public XSessionTest {
   // Starts finbowl in `dir` with `stored` as its SET and waits until the
   // window manager has framed and the program has centred its window.
   std::unique_ptr<Process> Start(const TempDir& dir, const Bytes& stored) {
-    WriteBytes(dir.File("SET"), stored);
     std::map<std::string, std::string> environment;
     if (scale != 1) {
       environment["QT_SCALE_FACTOR"] = std::to_string(scale);
     }
-    Finbowl started(*session, dir.path().string(), environment);
+    Finbowl started(*session, dir.path().string(), {.set = stored, .env = environment});
     main = started.window;
     return std::move(started.process);
   }
@@ -56,7 +55,7 @@ class DialogWindowTest : public XSessionTest {
   // client rectangle once it is framed.
   std::optional<QRect> OpenDialog() {
     const QRect client = session->ClientGeometry(*main);
-    const int menuBar = client.height() - 450 * scale;
+    const int menuBar = client.height() - kTankHeight * scale;
     ClickAt(client.topLeft() + QPoint(15 * scale, menuBar / 2));
     std::optional<QRect> popup;
     if (!WaitFor([&] { return (popup = session->FindPopup()).has_value(); })) {
@@ -105,8 +104,8 @@ class DialogWindowTest2x : public DialogWindowTest {
     const QImage shot = session->Grab(QRect(client.x(), client.bottom() + 1 - 900, 1280, 900));
     const QImage bare = LoadPictures().tank.convertToFormat(QImage::Format_RGB32);
     int off = 0;
-    for (int y = 0; y < 450; ++y) {
-      for (int x = 0; x < 640; ++x) {
+    for (int y = 0; y < kTankHeight; ++y) {
+      for (int x = 0; x < kTankWidth; ++x) {
         const QRgb p = shot.pixel(2 * x, 2 * y) & 0xFFFFFFu;
         if (p != (shot.pixel(2 * x + 1, 2 * y) & 0xFFFFFFu) ||
             p != (shot.pixel(2 * x, 2 * y + 1) & 0xFFFFFFu) ||

@@ -9,6 +9,7 @@
 #include "render/frame_step.h"
 #include "render/pictures.h"
 #include "shell/form1.h"
+#include "sim/tank_area.h"
 #include "support/images.h"
 #include "support/qt_wait.h"
 #include "support/scenes.h"
@@ -74,7 +75,8 @@ TEST_F(FrameStepTest, OneFishIsTheBareTankWithItsCellPastedThroughItsMask) {
   PasteFish(expected, table.fish[0]);
   EXPECT_TRUE(SameImage(frame, expected));
   // Outside the cell the tank is untouched, and the cell really shows a fish.
-  EXPECT_TRUE(SameImage(frame.copy(0, 0, 100, 450), BareTank().copy(0, 0, 100, 450)));
+  EXPECT_TRUE(
+      SameImage(frame.copy(0, 0, 100, kTankHeight), BareTank().copy(0, 0, 100, kTankHeight)));
   EXPECT_NE(frame.copy(100, 200, 75, 75), BareTank().copy(100, 200, 75, 75));
 }
 

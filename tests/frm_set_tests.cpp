@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "dialog/frm_set.h"
+#include "shell/desktop_integration/termination_signals.h"
 #include "shell/form1.h"
 #include "shell/settings_record.h"
-#include "shell/termination_signals.h"
 #include "support/dialog_controls.h"
 #include "support/temp_dir.h"
 

@@ -11,6 +11,7 @@
 #include <csignal>
 
 #include "render/pictures.h"
+#include "sim/tank_area.h"
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
 #include "support/x_session.h"
@@ -20,7 +21,6 @@ namespace finbowl {
 namespace {
 
 using namespace testing;
-using Bytes = std::vector<std::uint8_t>;
 
 Bytes ToBytes(const std::string& text) {
   return {text.begin(), text.end()};
@@ -31,7 +31,7 @@ class ProcessTest : public XSessionTest {
   // Starts finbowl in `dir`, after `prefix` (a command that runs it), and
   // waits for its window.
   std::unique_ptr<Process> Start(const TempDir& dir, std::vector<std::string> prefix = {}) {
-    Finbowl started(*session, dir.path().string(), {}, std::move(prefix));
+    Finbowl started(*session, dir.path().string(), {.prefix = std::move(prefix)});
     window = started.window;
     client = started.client;
     return std::move(started.process);
@@ -67,21 +67,22 @@ TEST_F(ProcessTest, WindowShowsTheTankBelowTheMenuBarCentredOnTheScreen) {
       << frame.height();
 
   // The client window is the menu bar over the 640 x 450 tank.
-  EXPECT_EQ(client.width(), 640);
-  const int menuBar = client.height() - 450;
+  EXPECT_EQ(client.width(), kTankWidth);
+  const int menuBar = client.height() - kTankHeight;
   EXPECT_GE(menuBar, 15);
   EXPECT_LE(menuBar, 40);
   // The tank's white band and water stand right under the menu bar.
-  const QImage tank = session->Grab(QRect(client.x(), client.y() + menuBar, 640, 450));
+  const QImage tank =
+      session->Grab(QRect(client.x(), client.y() + menuBar, kTankWidth, kTankHeight));
   const QImage picture = LoadPictures().tank;
   int same = 0;
-  for (int y = 0; y < 450; ++y) {
-    for (int x = 0; x < 640; ++x) {
+  for (int y = 0; y < kTankHeight; ++y) {
+    for (int x = 0; x < kTankWidth; ++x) {
       same += (tank.pixel(x, y) & 0xFFFFFF) == (picture.pixel(x, y) & 0xFFFFFF);
     }
   }
   // Fish may cover part of it.
-  EXPECT_GT(same, 640 * 450 * 9 / 10);
+  EXPECT_GT(same, kTankWidth * kTankHeight * 9 / 10);
   finbowl->Signal(SIGTERM);
   EXPECT_EQ(finbowl->WaitForExit(), 0);
 }

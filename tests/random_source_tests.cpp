@@ -1,16 +1,12 @@
 #include "sim/random_source.h"
 
-#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <set>
 #include <vector>
-
-#include "support/scripted_random.h"
 
 namespace finbowl {
 namespace {
@@ -82,37 +78,6 @@ TEST(Rounding, HalvesGoToEvenFloorGoesDownAndTheEndsWrap) {
     EXPECT_EQ(RoundHalfEven(row.v), row.rounded) << row.v;
     EXPECT_EQ(FloorTo16(row.v), row.floored) << row.v;
   }
-}
-
-TEST(ScriptedRandom, HandsOutTheScriptAndRecordsTheCalls) {
-  testing::ScriptedRandom random{0.25, 0.5};
-  random.Reseed();
-  EXPECT_EQ(random.Uniform(), 0.25);
-  EXPECT_EQ(random.TakeCalls(), "RU");
-  random.Push({0.75});
-  EXPECT_EQ(random.Left(), 2u);
-  EXPECT_EQ(random.Uniform(), 0.5);
-  random.Reseed();
-  EXPECT_EQ(random.Uniform(), 0.75);
-  EXPECT_EQ(random.Calls(), "URU");
-}
-
-TEST(ScriptedRandom, FailsTheTestOnAMisusedScript) {
-  EXPECT_NONFATAL_FAILURE(
-      {
-        testing::ScriptedRandom random{0.5};
-        random.Uniform();
-        random.Uniform();
-      },
-      "ran out at the calls \"UU\"");
-  EXPECT_NONFATAL_FAILURE({ testing::ScriptedRandom random({0.5, 0.25}); }, "left unused: 2");
-  EXPECT_NONFATAL_FAILURE(
-      {
-        testing::ScriptedRandom random;
-        random.Push({1.0});
-        random.Uniform();
-      },
-      "outside [0, 1)");
 }
 
 }  // namespace

@@ -14,10 +14,10 @@
 namespace finbowl {
 namespace {
 
+using testing::Bytes;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
-using Bytes = std::vector<std::uint8_t>;
 
 // Collects what would go to stderr.
 struct Reports {

@@ -1,4 +1,4 @@
-#include "shell/display_deadline.h"
+#include "shell/desktop_integration/display_deadline.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "shell/start_messages.h"
+#include "shell/desktop_integration/start_messages.h"
 
 #include <unistd.h>
 
