@@ -11,19 +11,17 @@
 //   finbowl_wayland_floor RECORDING [FRAMES]   (on $WAYLAND_DISPLAY; FRAMES: stop after so many)
 #include <poll.h>
 #include <sys/mman.h>
-#include <sys/timerfd.h>
 #include <unistd.h>
 #include <wayland-client.h>
 
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <span>
 #include <vector>
 
-#include "bench/recorded_frames.h"
+#include "bench/floor_main.h"
 #include "render/rect_set.h"
 #include "xdg-shell-client-protocol.h"
 
@@ -260,9 +258,7 @@ void Floor::Draw() {
 }
 
 int Floor::Run(long frames) {
-  const int timer = timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC);
-  const itimerspec every{{0, 100'000'000}, {0, 100'000'000}};
-  timerfd_settime(timer, 0, &every, nullptr);
+  const int timer = FrameTimer();
   pollfd fds[] = {{wl_display_get_fd(display_), POLLIN, 0}, {timer, POLLIN, 0}};
   while (!closed_ && (frames < 0 || drawn_ < frames)) {
     while (wl_display_prepare_read(display_) != 0) {
@@ -298,14 +294,8 @@ int Floor::Run(long frames) {
 }  // namespace finbowl::floors
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s RECORDING [FRAMES]\n", argv[0]);
-    return 2;
-  }
-  const auto recording = finbowl::floors::ReadRecording(argv[1]);
-  if (!recording) {
-    return 1;
-  }
-  finbowl::floors::Floor floor(*recording);
-  return floor.Connect() ? floor.Run(argc > 2 ? std::atol(argv[2]) : -1) : 1;
+  return finbowl::floors::FloorMain(argc, argv, [](const auto& recording, long frames) {
+    finbowl::floors::Floor floor(recording);
+    return floor.Connect() ? floor.Run(frames) : 1;
+  });
 }

@@ -7,7 +7,6 @@
 // flushes once. What Finbowl costs above this is its own doing.
 //   finbowl_x11_floor RECORDING [FRAMES]   (on $DISPLAY; FRAMES: stop after so many)
 #include <poll.h>
-#include <sys/timerfd.h>
 #include <unistd.h>
 #include <xcb/render.h>
 #include <xcb/xcb.h>
@@ -19,7 +18,7 @@
 #include <cstring>
 #include <vector>
 
-#include "bench/recorded_frames.h"
+#include "bench/floor_main.h"
 
 namespace finbowl::floors {
 namespace {
@@ -96,9 +95,7 @@ int Run(const Recording& recording, long frames) {
   xcb_map_window(c, window);
   xcb_flush(c);
 
-  const int timer = timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC);
-  const itimerspec every{{0, 100'000'000}, {0, 100'000'000}};
-  timerfd_settime(timer, 0, &every, nullptr);
+  const int timer = FrameTimer();
   pollfd fds[] = {{xcb_get_file_descriptor(c), POLLIN, 0}, {timer, POLLIN, 0}};
   std::size_t next = 0;
   for (long shown = 0; (frames < 0 || shown < frames) && !xcb_connection_has_error(c);) {
@@ -141,10 +138,5 @@ int Run(const Recording& recording, long frames) {
 }  // namespace finbowl::floors
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s RECORDING [FRAMES]\n", argv[0]);
-    return 2;
-  }
-  const auto recording = finbowl::floors::ReadRecording(argv[1]);
-  return recording ? finbowl::floors::Run(*recording, argc > 2 ? std::atol(argv[2]) : -1) : 1;
+  return finbowl::floors::FloorMain(argc, argv, finbowl::floors::Run);
 }
