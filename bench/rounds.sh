@@ -100,11 +100,11 @@ report() {
       round[$2, $1] = k
     }
     END {
-      printf "%-16s %9s %9s %9s   %s\n", "", "program", server_name, "together", "RSS peak, settled"
+      printf "%-18s %9s %9s %9s   %s\n", "", "program", server_name, "together", "RSS peak, settled"
       for (o = 1; o <= subjects; o++) {
         s = order[o]; n = count[s]
         for (i = 1; i <= n; i++) { a[i] = prog[s, i]; b[i] = srv[s, i]; c[i] = both[s, i] }
-        printf "%-16s %8.3f%% %8.3f%% %8.3f%%   %s MB, %s MB\n", s, median(a, n), median(b, n), median(c, n), peak[s], settled[s]
+        printf "%-18s %8.3f%% %8.3f%% %8.3f%%   %s MB, %s MB\n", s, median(a, n), median(b, n), median(c, n), peak[s], settled[s]
       }
       np = split(pairs, pair, " ")
       for (p = 1; p <= np; p++) {
