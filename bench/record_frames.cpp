@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "bench/recorded_frames.h"
@@ -93,6 +94,40 @@ floors::Pixels PixelsOf(const QImage& image) {
   return pixels;
 }
 
+// The recording played from the bare tank in memory, as the floors play it,
+// beside Finbowl's own composition of the same frames.
+class Replay {
+ public:
+  explicit Replay(const floors::Recording& recording)
+      : recording_(recording), work_(recording.tank.data), shown_(work_) {}
+
+  // Plays `frame`; false unless work then holds `expected`, what Finbowl's
+  // tank composed, and a screen that took only the presented parts shows it.
+  bool Play(const floors::RecordedFrame& frame, const QImage& expected) {
+    for (const Rect& r : frame.wiped) {
+      floors::CopyPart(work_.data(), recording_.tank.data.data(), recording_, r);
+    }
+    for (const floors::Paste& p : frame.pastes) {
+      floors::PasteOver(work_.data(), recording_, p);
+    }
+    for (const Rect& r : frame.presented) {
+      floors::CopyPart(shown_.data(), work_.data(), recording_, r);
+    }
+    const auto row = static_cast<std::size_t>(recording_.tank.width);
+    for (int y = 0; y < recording_.tank.height; ++y) {
+      if (std::memcmp(expected.constScanLine(y), work_.data() + static_cast<std::size_t>(y) * row,
+                      row * 4) != 0) {
+        return false;
+      }
+    }
+    return shown_ == work_;
+  }
+
+ private:
+  const floors::Recording& recording_;
+  std::vector<std::uint32_t> work_, shown_;
+};
+
 // What the tank sends for `frame`. Its copy of work onto the visible tank's
 // image is left out: the floors present straight from work.
 floors::RecordedFrame Record(Tank& tank, NotingPlatform& platform, const Frame& frame) {
@@ -136,18 +171,34 @@ int main(int argc, char** argv) {
   // shown once more after the last, which wipes what the last drew. The
   // recording then goes on from its end into its start as from any frame
   // into the next.
-  tank.ShowFrame(swimming.Next());
+  // Finbowl's own composition of the same frames, in memory, which the
+  // recording must give back frame after frame, the last included.
+  auto memory = CreateMemoryPlatform();
+  QWidget referenceWindow;
+  Tank reference(*memory, pictures, &referenceWindow);
+  reference.SetSize();
+  const auto show = [&](const Frame& frame) {
+    reference.ShowFrame(frame);
+    tank.ShowFrame(frame);
+  };
+  show(swimming.Next());
   const Frame second = swimming.Next();
-  tank.ShowFrame(second);
+  show(second);
   floors::Recording recording;
   recording.tank = PixelsOf(pictures.tank.copy(0, 0, kTankWidth, kTankHeight));
   for (const QImage& sheet : platform.sheets) {
     recording.sheets.push_back(PixelsOf(sheet));
   }
-  for (int i = 1; i < frames; ++i) {
-    recording.frames.push_back(Record(tank, platform, swimming.Next()));
+  Replay replay(recording);
+  for (int i = 1; i <= frames; ++i) {
+    const Frame frame = i < frames ? swimming.Next() : second;
+    reference.ShowFrame(frame);
+    recording.frames.push_back(Record(tank, platform, frame));
+    if (!replay.Play(recording.frames.back(), reference.work().Read())) {
+      std::fprintf(stderr, "frame %d, played from the recording, is not Finbowl's\n", i);
+      return 1;
+    }
   }
-  recording.frames.push_back(Record(tank, platform, second));
   if (!floors::WriteRecording(recording, argv[1])) {
     std::fprintf(stderr, "%s: cannot write it\n", argv[1]);
     return 1;

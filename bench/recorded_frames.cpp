@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 namespace finbowl::floors {
@@ -133,6 +134,31 @@ bool Valid(const Recording& recording) {
 }
 
 }  // namespace
+
+void CopyPart(std::uint32_t* to, const std::uint32_t* from, const Recording& recording,
+              const Rect& r) {
+  const auto width = static_cast<std::size_t>(recording.tank.width);
+  for (int y = r.y; y < r.y + r.h; ++y) {
+    const std::size_t at = static_cast<std::size_t>(y) * width + static_cast<std::size_t>(r.x);
+    std::memcpy(to + at, from + at, static_cast<std::size_t>(r.w) * 4);
+  }
+}
+
+void PasteOver(std::uint32_t* work, const Recording& recording, const Paste& p) {
+  // The sheets' pixels are opaque or clear: a clear one keeps what is under
+  // it, as the mask's white does; an opaque one replaces it.
+  const Pixels& sheet = recording.sheets[static_cast<std::size_t>(p.sheet)];
+  for (int row = 0; row < p.to.h; ++row) {
+    const std::uint32_t* __restrict in =
+        sheet.data.data() + static_cast<std::size_t>((p.sy + row) * sheet.width + p.sx);
+    std::uint32_t* __restrict out =
+        work + static_cast<std::size_t>((p.to.y + row) * recording.tank.width + p.to.x);
+    for (int x = 0; x < p.to.w; ++x) {
+      const std::uint32_t opaque = 0u - (in[x] >> 31);
+      out[x] = in[x] | (out[x] & ~opaque);
+    }
+  }
+}
 
 bool WriteRecording(const Recording& recording, const std::string& path) {
   Writer out(path);

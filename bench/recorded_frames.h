@@ -42,6 +42,12 @@ struct Recording {
   std::vector<RecordedFrame> frames;
 };
 
+// Copies the part `r` of `from` onto `to`, two tank-sized images.
+void CopyPart(std::uint32_t* to, const std::uint32_t* from, const Recording& recording,
+              const Rect& r);
+// Pastes the sprite `p` over `work`, a tank-sized image.
+void PasteOver(std::uint32_t* work, const Recording& recording, const Paste& p);
+
 bool WriteRecording(const Recording& recording, const std::string& path);
 // The recording in `path`, or nothing (with a line on stderr) when the file
 // cannot be read or holds a part that lies outside the tank or its sheet:

@@ -57,7 +57,6 @@ class Floor {
   void Tick();
   void Compose(const RecordedFrame& frame);
   void Draw();
-  void CopyPart(std::uint32_t* to, const std::uint32_t* from, const Rect& r) const;
 
   const Recording& recording_;
   const int width_, height_;
@@ -167,36 +166,16 @@ bool Floor::Connect() {
   return true;
 }
 
-void Floor::CopyPart(std::uint32_t* to, const std::uint32_t* from, const Rect& r) const {
-  for (int y = r.y; y < r.y + r.h; ++y) {
-    const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
-                           static_cast<std::size_t>(r.x);
-    std::memcpy(to + at, from + at, static_cast<std::size_t>(r.w) * 4);
-  }
-}
-
 void Floor::Compose(const RecordedFrame& frame) {
   // Frames that were not composed wiped what the frames before them drew, so
   // wiping all their parts now clears every sprite work still holds.
   const Rect whole{0, 0, width_, height_};
   for (const Rect& r : toWipe_.CoversEverything() ? std::span(&whole, 1) : toWipe_.Rects()) {
-    CopyPart(work_.data(), recording_.tank.data.data(), r);
+    CopyPart(work_.data(), recording_.tank.data.data(), recording_, r);
   }
   toWipe_.Clear();
-  // The sheets' pixels are opaque or clear: a clear one keeps what is under
-  // it, which is the mask's white; an opaque one replaces it.
   for (const Paste& p : frame.pastes) {
-    const Pixels& sheet = recording_.sheets[static_cast<std::size_t>(p.sheet)];
-    for (int row = 0; row < p.to.h; ++row) {
-      const std::uint32_t* __restrict in =
-          sheet.data.data() + static_cast<std::size_t>((p.sy + row) * sheet.width + p.sx);
-      std::uint32_t* __restrict out =
-          work_.data() + static_cast<std::size_t>((p.to.y + row) * width_ + p.to.x);
-      for (int x = 0; x < p.to.w; ++x) {
-        const std::uint32_t opaque = 0u - (in[x] >> 31);
-        out[x] = in[x] | (out[x] & ~opaque);
-      }
-    }
+    PasteOver(work_.data(), recording_, p);
   }
 }
 
@@ -235,7 +214,7 @@ void Floor::Draw() {
   const Rect whole{0, 0, width_, height_};
   for (const Rect& r :
        free->stale.CoversEverything() ? std::span(&whole, 1) : free->stale.Rects()) {
-    CopyPart(free->pixels, work_.data(), r);
+    CopyPart(free->pixels, work_.data(), recording_, r);
   }
   free->stale.Clear();
   for (const Rect& r :
