@@ -3,7 +3,9 @@
 // recording keeps, frame by frame, the parts of work wiped from the bare
 // tank, the sprites pasted and where, and the parts presented. The aquarium
 // swims as the tests swim it: five goldfish, a fixed seed on a clock that
-// never moves, a slow tick every 25 frames.
+// never moves, a slow tick every 25 frames. A recording that, played from the
+// bare tank, does not give the tank's own composition in memory frame after
+// frame is not written.
 //   finbowl_record_frames FILE [FRAMES]   (default 300; runs on any Qt platform, offscreen too)
 #include <QApplication>
 #include <algorithm>
