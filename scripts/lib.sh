@@ -7,7 +7,8 @@ FINBOWL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # The program alone needs FINBOWL_BUILD_PACKAGES; the tests and the benchmarks
 # add FINBOWL_TESTING_PACKAGES.
 FINBOWL_BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libxcb1-dev libxcb-render0-dev libxcb-render-util0-dev fonts-ipafont-gothic"
-FINBOWL_TESTING_PACKAGES="libgtest-dev libbenchmark-dev libxcb-record0-dev"
+# wayland-scanner (libwayland-bin) makes the Wayland floor's protocol code.
+FINBOWL_TESTING_PACKAGES="libgtest-dev libbenchmark-dev libxcb-record0-dev libwayland-dev libwayland-bin wayland-protocols"
 FINBOWL_RUN_PACKAGES="xvfb xauth openbox wmctrl imagemagick"
 FINBOWL_TEST_PACKAGES="xvfb xauth openbox wmctrl xdotool weston qt6-wayland desktop-file-utils appstream man-db"
 # dpkg-buildpackage checks for build-essential, which dpkg-dev only recommends.

@@ -23,12 +23,16 @@ void Swimming::Frames(Tank& tank, int count) {
   if (!stocked_) {
     Stock(tank);
   }
-  for (int i = 0; i < count; ++i, ++frame_) {
-    if (frame_ % 25 == 0) {
-      aquarium.SlowTick();
-    }
-    FrameStep(tank, aquarium, kTankWidth);
+  for (int i = 0; i < count; ++i) {
+    tank.ShowFrame(Next());
   }
+}
+
+Frame Swimming::Next() {
+  if (frame_++ % 25 == 0) {
+    aquarium.SlowTick();
+  }
+  return aquarium.Step(kTankWidth);
 }
 
 }  // namespace finbowl::testing

@@ -19,6 +19,9 @@ class Swimming {
   void Stock(Tank& tank);
   // `count` frames on `tank`, stocking first if that was not done yet.
   void Frames(Tank& tank, int count);
+  // What the next frame shows, as the main window's timers make it: a slow
+  // tick every 25 frames, then each fish's step. Frames draws these.
+  Frame Next();
 
   Aquarium aquarium;
 
