@@ -9,36 +9,33 @@
 
 #include "render/frame_step.h"
 #include "render/pictures.h"
-#include "sim/slow_tick.h"
-#include "sim/stock.h"
+#include "sim/aquarium.h"
 
 namespace finbowl {
 namespace {
 
 constexpr std::size_t kFrameBytes = std::size_t{kTankWidth} * kTankHeight * 4;
 
-// Five fish, each with a bubble that is in the water and drawn every frame.
+// Five fish, each with a bubble that is in the water and drawn every frame:
+// the frames the aquarium swims, each fish's bubble shown beside it.
 void FrameStepFiveFishFiveBubbles(benchmark::State& state) {
   auto platform = CreateDrawingPlatform();
   Tank tank(*platform, LoadPictures(), nullptr);
-  SettingsRecord settings;
-  settings.lastFish = 4;
-  settings.fishKind = {0, 1, 0, 1, 0, 0};
-  FishTable table;
-  ClockRandom random;
-  StockTank(table, settings, random, [] { return kTankHeight; });
+  Aquarium aquarium(SettingsRecord{4, {0, 1, 0, 1, 0, 0}});
+  StockTank(tank, aquarium, [] { return kTankHeight; });
   int frame = 0;
   for (auto _ : state) {
     if (frame++ % 25 == 0) {
-      SlowTick(table, settings, random);
+      aquarium.SlowTick();
     }
-    for (std::size_t i = 0; i < 5; ++i) {
-      Fish& fish = table.fish[i];
-      fish.rising = 0;
-      table.bubble[i] = {1, static_cast<std::int16_t>(fish.x + 85),
-                         static_cast<std::int16_t>(fish.y + 25)};
+    Frame shown = aquarium.Step(kTankWidth);
+    for (int i = 0; i < shown.count; ++i) {
+      ShownFish& f = shown.shown[static_cast<std::size_t>(i)];
+      f.bubbleShown = true;
+      f.bubble = {1, static_cast<std::int16_t>(f.fish.x + 85),
+                  static_cast<std::int16_t>(f.fish.y + 25)};
     }
-    FrameStep(tank, table, settings, random, kTankWidth);
+    tank.ShowFrame(shown);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * 2 * kFrameBytes));
 }

@@ -75,6 +75,13 @@ ScrollBar* MakeScrollBar(QWidget* parent, const QString& name, const QRect& rect
   return bar;
 }
 
+// Makes `label` the label of `control`, whose name for assistive technology
+// is then the label's caption.
+void LabelFor(QWidget& control, QLabel& label) {
+  control.setAccessibleName(label.text());
+  label.setBuddy(&control);
+}
+
 CommandButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,
                           const QRect& rect) {
   auto* button = new CommandButton(caption, parent);
@@ -114,7 +121,7 @@ void CommandButton::keyPressEvent(QKeyEvent* event) {
   QPushButton::keyPressEvent(event);
 }
 
-frm_Set::frm_Set(SettingsRecord& settings, ShowMessageFn showMessage)
+frm_Set::frm_Set(const SettingsRecord& settings, ShowMessageFn showMessage)
     : QDialog(nullptr), settings_(settings), showMessage_(std::move(showMessage)) {
   setObjectName(QStringLiteral("frm_Set"));
   setWindowTitle(QStringLiteral("Finbowl"));
@@ -160,6 +167,14 @@ frm_Set::frm_Set(SettingsRecord& settings, ShowMessageFn showMessage)
     hidden->hide();
   }
 
+  // What a screen reader says of each control that takes the focus: the
+  // words the dialog shows beside it. The number box and the slider share
+  // theirs, which labels the slider that sets the number.
+  Text1->setAccessibleName(Label5->text());
+  LabelFor(*HScroll1, *Label5);
+  LabelFor(*Scr[0], *Label1);
+  LabelFor(*Scr[1], *Label2);
+
   setTabOrder(com_OK, com_Can);
   setTabOrder(com_Can, Scr[0]);
   setTabOrder(Scr[0], Scr[1]);
@@ -200,20 +215,15 @@ void frm_Set::Form_Load() {
   // Setting the initial 1 again raises no change event; Text1 shows it all the same.
   HScroll1_Change();
 
-  int red = 0;
-  int black = 0;
   // The live fish as everything else counts them, within the six slots
   // whatever the record holds.
-  const int lastFish = LastLiveFish(settings_);
-  for (int i = 0; i <= lastFish; ++i) {
-    ++(settings_.fishKind[static_cast<std::size_t>(i)] == kRedGoldfish ? red : black);
-  }
+  const KindCounts counts = CountKinds(settings_);
   // The counts go in without the leading space; the change events that follow
   // add it, except for a count of 0, which leaves the scroll bar where it is.
-  Lab[0]->setText(QString::number(red));
-  Scr[0]->setValue(red);
-  Lab[1]->setText(QString::number(black));
-  Scr[1]->setValue(black);
+  Lab[0]->setText(QString::number(counts.red));
+  Scr[0]->setValue(counts.red);
+  Lab[1]->setText(QString::number(counts.black));
+  Scr[1]->setValue(counts.black);
 }
 
 void frm_Set::HScroll1_Change() {
@@ -242,13 +252,9 @@ void frm_Set::Scr_Change(int index) {
 }
 
 void frm_Set::com_OK_Click() {
-  const int red = Scr[0]->value();
-  const int oldLastFish = LastLiveFish(settings_);
-  settings_.lastFish = static_cast<std::int16_t>(HScroll1->value() - 1);
-  const int last = std::max(oldLastFish, LastLiveFish(settings_));
-  for (int i = 0; i <= last; ++i) {
-    settings_.fishKind[static_cast<std::size_t>(i)] = i < red ? kRedGoldfish : kBlackGoldfish;
-  }
+  // The red count shown may exceed the number of goldfish chosen since: all
+  // of them are then red.
+  choice_ = SettingsChoice{HScroll1->value(), Scr[0]->value()};
   accept();
 }
 
@@ -256,9 +262,11 @@ void frm_Set::com_Can_Click() {
   reject();
 }
 
-bool ShowSettingsDialog(SettingsRecord& settings, ShowMessageFn showMessage) {
+std::optional<SettingsChoice> ShowSettingsDialog(const SettingsRecord& settings,
+                                                 ShowMessageFn showMessage) {
   frm_Set dialog(settings, std::move(showMessage));
-  return dialog.exec() == QDialog::Accepted;
+  dialog.exec();
+  return dialog.choice();
 }
 
 }  // namespace finbowl

@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <array>
 #include <functional>
+#include <optional>
 
 #include "shell/settings_record.h"
 
@@ -42,18 +43,39 @@ class CommandButton final : public QPushButton {
   void keyPressEvent(QKeyEvent* event) override;
 };
 
-// The settings dialog: the number of goldfish and how many of them are red.
-// It edits `settings` only when OK is clicked; the caller restocks the tank
-// after the dialog has gone.
+// What OK confirms: how many goldfish swim, and how many of them are red.
+struct SettingsChoice {
+  int goldfish = 1;
+  int red = 0;
+};
+
+// The settings dialog: the number of goldfish and how many of them are red,
+// opened from `settings`. OK confirms the choice and closes the dialog; the
+// caller applies it and restocks the tank after the dialog has gone.
 class frm_Set final : public QDialog {
   Q_OBJECT
 
  public:
-  explicit frm_Set(SettingsRecord& settings, ShowMessageFn showMessage = ShowMessageBox);
+  explicit frm_Set(const SettingsRecord& settings, ShowMessageFn showMessage = ShowMessageBox);
+
+  // What OK confirmed; nothing until then, or when the dialog closed otherwise.
+  const std::optional<SettingsChoice>& choice() const { return choice_; }
 
   // Records that the dialog is going, whatever closes it.
   void done(int result) override;
 
+ protected:
+  // Neither Enter nor Esc belongs to the dialog itself.
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void Form_Load();
+  void HScroll1_Change();
+  void Scr_Change(int index);
+  void com_OK_Click();
+  void com_Can_Click();
+
+  // The controls carry their names as object names too.
   QLabel* Label5 = nullptr;
   QLineEdit* Text1 = nullptr;
   QLabel* Label6 = nullptr;
@@ -68,19 +90,9 @@ class frm_Set final : public QDialog {
   QLabel* Label2 = nullptr;
   QLabel* Label4 = nullptr;
 
- protected:
-  // Neither Enter nor Esc belongs to the dialog itself.
-  void keyPressEvent(QKeyEvent* event) override;
-
- private:
-  void Form_Load();
-  void HScroll1_Change();
-  void Scr_Change(int index);
-  void com_OK_Click();
-  void com_Can_Click();
-
-  SettingsRecord& settings_;
+  const SettingsRecord& settings_;
   ShowMessageFn showMessage_;
+  std::optional<SettingsChoice> choice_;
   // Set once the dialog is closing. A message box closed by a session end
   // returns into the red count check, which must then neither step back nor
   // show another box.
@@ -88,8 +100,8 @@ class frm_Set final : public QDialog {
 };
 
 // Creates frm_Set, shows it modally without an owner and returns once it has
-// been destroyed: true when OK stored new settings, so the tank is to be
-// restocked.
-bool ShowSettingsDialog(SettingsRecord& settings, ShowMessageFn showMessage = ShowMessageBox);
+// been destroyed: the choice confirmed with OK, if it was.
+std::optional<SettingsChoice> ShowSettingsDialog(const SettingsRecord& settings,
+                                                 ShowMessageFn showMessage = ShowMessageBox);
 
 }  // namespace finbowl

@@ -1,23 +1,19 @@
 #include "render/frame_step.h"
 
-#include "sim/live_fish.h"
-#include "sim/swim.h"
-
 namespace finbowl {
 
-void FrameStep(Tank& tank, FishTable& table, const SettingsRecord& settings, RandomSource& random,
-               int clientWidth) {
-  // Swimming never reads what was drawn, so the frame can be drawn after all
-  // the fish have moved, from what each showed when it moved.
-  Frame frame;
-  const int lastFish = LastLiveFish(settings);
-  for (int i = 0; i <= lastFish; ++i) {
-    const auto slot = static_cast<std::size_t>(i);
-    const bool bubbleRose = SwimFish(table, i, clientWidth, random);
-    frame.shown[slot] = {table.fish[slot], bubbleRose, table.bubble[slot]};
-    frame.count = i + 1;
+void FrameStep(Tank& tank, Aquarium& aquarium, int clientWidth) {
+  tank.ShowFrame(aquarium.Step(clientWidth));
+}
+
+void StockTank(Tank& tank, Aquarium& aquarium, const std::function<int()>& clientHeight) {
+  aquarium.Stock(clientHeight);
+  // What stocking draws lands in work only, and the next frame starts from
+  // the bare tank again, so drawing after the records are set gives the same
+  // pixels as drawing each fish as it is placed.
+  for (const Fish& fish : aquarium.LiveFish()) {
+    tank.DrawFish(fish);
   }
-  tank.ShowFrame(frame);
 }
 
 }  // namespace finbowl

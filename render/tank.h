@@ -6,6 +6,7 @@
 #include "platform/rect_set.h"
 #include "platform/surface.h"
 #include "render/pictures.h"
+#include "sim/aquarium.h"
 #include "sim/fish_table.h"
 #include "sim/tank_area.h"
 
@@ -24,21 +25,6 @@ struct Sheet {
   // The part of the w x h rectangle at (sx, 0) that pasting can change: the
   // painted part when it is one of the cells, else all of it.
   Rect Painted(int sx, int w, int h) const;
-};
-
-// What one frame shows of a live fish: the fish, and its bubble when it rose
-// in that frame.
-struct ShownFish {
-  Fish fish;
-  bool bubbleShown = false;
-  Bubble bubble;
-};
-
-// What one frame shows, in the order it is drawn: the live fish by index,
-// each over its bubble.
-struct Frame {
-  std::array<ShownFish, kFishSlots> shown{};
-  int count = 0;
 };
 
 namespace testing {

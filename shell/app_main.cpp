@@ -1,36 +1,15 @@
 #include "shell/app_main.h"
 
-#include <cstdlib>
-
 namespace finbowl {
-namespace {
 
-// The run in progress. When the display goes away, Qt calls exit(1) from
-// inside the event loop: the window gets no close, and main's stack is never
-// unwound, so only a handler run by exit still reaches the settings.
-Aquarium* running = nullptr;
-
-void SaveIfNeverClosed() {
-  if (running && !running->settingsFile.closed) {
-    WriteSettings(running->settings, running->settingsFile);
-  }
-}
-
-}  // namespace
-
-Aquarium::~Aquarium() {
-  // main is returning: the run ended through the event loop, not by exit().
-  running = nullptr;
-}
-
-void Main(Aquarium& aquarium) {
-  ReadSettings(aquarium.settings, aquarium.settingsFile);
-  aquarium.form1.emplace(aquarium.settings, aquarium.fishTable, aquarium.random,
-                         aquarium.settingsFile);
-  running = &aquarium;
-  std::atexit(SaveIfNeverClosed);
-  SetUpWindow(*aquarium.form1);
-  aquarium.form1->StockTank();
+void Main(Run& run) {
+  run.aquarium.emplace(run.settingsFile.Read());
+  // When the display goes away, the toolkit calls exit() from inside the
+  // event loop: the window never closes, and only the exit still reaches SET.
+  run.settingsFile.CloseAtExit();
+  run.form1.emplace(*run.aquarium, run.settingsFile);
+  SetUpWindow(*run.form1);
+  run.form1->Restock();
 }
 
 }  // namespace finbowl

@@ -5,10 +5,8 @@
 
 #include "dialog/frm_set.h"
 #include "render/frame_step.h"
-#include "shell/window_frame.h"
+#include "shell/desktop_integration/window_frame.h"
 #include "sim/live_fish.h"
-#include "sim/slow_tick.h"
-#include "sim/stock.h"
 
 namespace finbowl {
 namespace {
@@ -18,13 +16,8 @@ constexpr int kSlowTickMilliseconds = 2500;
 
 }  // namespace
 
-Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& random,
-             SettingsFile& settingsFile)
-    : settings_(settings),
-      fishTable_(fishTable),
-      random_(random),
-      settingsFile_(settingsFile),
-      platform_(CreateDrawingPlatform()) {
+Form1::Form1(Aquarium& aquarium, SettingsFile& settingsFile)
+    : aquarium_(aquarium), settingsFile_(settingsFile), platform_(CreateDrawingPlatform()) {
   setWindowTitle(QStringLiteral("Finbowl"));
   // The window has a fixed size, so maximising it would only add a border.
   setWindowFlag(Qt::WindowMaximizeButtonHint, false);
@@ -37,6 +30,7 @@ Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& rando
 
   client_ = new QWidget(this);
   setCentralWidget(client_);
+  client_->setAccessibleName(QStringLiteral("水槽"));
 
   // Each surface that holds a picture has it from the start.
   tank_ = std::make_unique<Tank>(*platform_, LoadPictures(), client_);
@@ -54,34 +48,34 @@ Form1::Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& rando
 Form1::~Form1() = default;
 
 void Form1::closeEvent(QCloseEvent* event) {
-  WriteSettings(settings_, settingsFile_);
+  settingsFile_.Close();
   event->accept();
 }
 
 void Form1::Timer1_Timer() {
-  FrameStep(*tank_, fishTable_, settings_, random_, ClientWidth());
+  FrameStep(*tank_, aquarium_, ClientWidth());
 }
 
-void Form1::StockTank() {
-  finbowl::StockTank(fishTable_, settings_, random_, [this] { return ClientHeight(); });
-  // What stocking draws lands in the buffer only, and the next frame starts
-  // from the bare tank again, so drawing after the records are set gives the
-  // same pixels as drawing each fish as it is placed.
-  const int lastFish = LastLiveFish(settings_);
-  for (int i = 0; i <= lastFish; ++i) {
-    tank_->DrawFish(fishTable_.fish[static_cast<std::size_t>(i)]);
-  }
+void Form1::Restock() {
+  StockTank(*tank_, aquarium_, [this] { return ClientHeight(); });
+  // Said again only when what swims changes, never frame by frame.
+  const KindCounts counts = CountKinds(aquarium_.settings());
+  client_->setAccessibleDescription(QStringLiteral("金魚 %1匹（赤 %2匹、黒 %3匹）")
+                                        .arg(counts.red + counts.black)
+                                        .arg(counts.red)
+                                        .arg(counts.black));
 }
 
 void Form1::Timer2_Timer() {
-  SlowTick(fishTable_, settings_, random_);
+  aquarium_.SlowTick();
 }
 
 void Form1::mnuSetSyu_Click() {
   // The dialog is gone by the time the tank is restocked.
-  if (ShowSettingsDialog(settings_)) {
-    settingsFile_.chosen = true;
-    StockTank();
+  if (const std::optional<SettingsChoice> choice = ShowSettingsDialog(aquarium_.settings())) {
+    aquarium_.Choose(choice->goldfish, choice->red);
+    settingsFile_.Confirm(aquarium_.settings());
+    Restock();
   }
 }
 

@@ -6,19 +6,17 @@
 
 #include "render/tank.h"
 #include "shell/settings_file.h"
-#include "sim/fish_table.h"
-#include "sim/random_source.h"
+#include "sim/aquarium.h"
 
 namespace finbowl {
 
 // The main window: the tank below a one-item menu, its picture surfaces, and
-// the two timers that drive the aquarium. It works on records that outlive it
-// (the settings and their file, the fish table, the random source), which the
-// caller owns. Its timers and menu carry their names as object names.
+// the two timers that drive the aquarium. It works on the running aquarium
+// and the settings file, which outlive it. Its timers and menu carry their
+// names as object names.
 class Form1 final : public QMainWindow {
  public:
-  Form1(SettingsRecord& settings, FishTable& fishTable, RandomSource& random,
-        SettingsFile& settingsFile);
+  Form1(Aquarium& aquarium, SettingsFile& settingsFile);
   ~Form1() override;
 
   Tank& tank() { return *tank_; }
@@ -27,11 +25,12 @@ class Form1 final : public QMainWindow {
   int ClientWidth() const { return client_->width(); }
   int ClientHeight() const { return client_->height(); }
 
-  // Stocks the tank from the settings and draws the fish into work.
-  void StockTank();
+  // Stocks the tank from the settings in the window's client area and draws
+  // the fish into work: at start-up, and after each confirmed choice.
+  void Restock();
 
  protected:
-  // The unload: the settings go back to the file, and the close always goes on.
+  // The unload: the settings file has its say, and the close always goes on.
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -39,9 +38,7 @@ class Form1 final : public QMainWindow {
   void Timer2_Timer();
   void mnuSetSyu_Click();
 
-  SettingsRecord& settings_;
-  FishTable& fishTable_;
-  RandomSource& random_;
+  Aquarium& aquarium_;
   SettingsFile& settingsFile_;
 
   std::unique_ptr<DrawingPlatform> platform_;  // outlives the surfaces below

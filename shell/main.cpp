@@ -3,11 +3,12 @@
 
 #include "render/pictures.h"
 #include "shell/app_main.h"
-#include "shell/application_setup.h"
-#include "shell/character_type.h"
-#include "shell/start_messages.h"
-#include "shell/teardown_deadline.h"
-#include "shell/window_frame.h"
+#include "shell/desktop_integration/application_setup.h"
+#include "shell/desktop_integration/character_type.h"
+#include "shell/desktop_integration/display_deadline.h"
+#include "shell/desktop_integration/start_messages.h"
+#include "shell/desktop_integration/teardown_deadline.h"
+#include "shell/desktop_integration/window_frame.h"
 
 int main(int argc, char** argv) {
   finbowl::ChooseUtf8CharacterType();
@@ -19,13 +20,15 @@ int main(int argc, char** argv) {
     return 1;
   }
   finbowl::HeldStartMessages startMessages;
+  finbowl::DisplayDeadline displayDeadline;
   QApplication app(argc, argv);
+  displayDeadline.Stop();
   startMessages.Release();
   finbowl::SetUpApplication(app, finbowl::ProgramIcon());
   // The main window is the last to close, and its close has saved the settings.
   QObject::connect(&app, &QGuiApplication::lastWindowClosed, &app, &finbowl::StartTeardownDeadline);
-  finbowl::Aquarium aquarium;
-  finbowl::Main(aquarium);
-  finbowl::LetFixedWindowMaximise(*aquarium.form1);
+  finbowl::Run run;
+  finbowl::Main(run);
+  finbowl::LetFixedWindowMaximise(*run.form1);
   return QApplication::exec();
 }

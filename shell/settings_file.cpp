@@ -6,7 +6,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace finbowl {
 namespace {
@@ -78,6 +80,43 @@ std::string OutOfRange(const std::string& path, std::int16_t stored, std::int16_
   return path + " asks for " + std::to_string(stored + 1) + " goldfish" + instead;
 }
 
+// The file's first bytes, up to a record's worth, read from `fd`; nothing on
+// a read error, whose errno is left for the caller.
+std::optional<std::string> ReadRecordBytes(int fd) {
+  std::string bytes(kSettingsBytes, '\0');
+  std::size_t count = 0;
+  while (count < bytes.size()) {
+    const ssize_t got =
+        ::pread(fd, bytes.data() + count, bytes.size() - count, static_cast<off_t>(count));
+    if (got < 0 && errno == EINTR) {
+      continue;
+    }
+    if (got < 0) {
+      return std::nullopt;
+    }
+    if (got == 0) {
+      break;
+    }
+    count += static_cast<std::size_t>(got);
+  }
+  bytes.resize(count);
+  return bytes;
+}
+
+std::string Encoded(const SettingsRecord& settings) {
+  const SettingsBytes bytes = EncodeSettings(settings);
+  return {bytes.begin(), bytes.end()};
+}
+
+// Only one file at a time is closed by the process's exit.
+SettingsFile* closedAtExit = nullptr;
+
+void CloseAtExitHandler() {
+  if (closedAtExit) {
+    closedAtExit->Close();
+  }
+}
+
 }  // namespace
 
 void ReportOnStderr(const std::string& line) {
@@ -85,97 +124,134 @@ void ReportOnStderr(const std::string& line) {
   std::fflush(stderr);
 }
 
-void ReadSettings(SettingsRecord& settings, SettingsFile& file) {
-  const std::string& path = file.path;
-  if (Look(path) == Found::kOtherKind) {
-    file.unread = true;
-    file.report(NotARegularFile(path) + kStartingWithTheDefault);
-    return;
+SettingsFile::SettingsFile(std::string path, ReportFn report)
+    : path_(std::move(path)), report_(std::move(report)) {}
+
+SettingsFile::~SettingsFile() {
+  if (closedAtExit == this) {
+    closedAtExit = nullptr;
+  }
+}
+
+SettingsRecord SettingsFile::Read() {
+  SettingsRecord settings;
+  record_ = settings;
+  known_.reset();
+  if (Look(path_) == Found::kOtherKind) {
+    report_(NotARegularFile(path_) + kStartingWithTheDefault);
+    return settings;
   }
 
   bool readOnly = false;
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | kOpenFlags, 0666);
+  int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | kOpenFlags, 0666);
   const int createError = fd < 0 ? errno : 0;
   if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
     // A read-only file (or one in a read-only directory) still holds the
     // user's choice.
-    fd = ::open(path.c_str(), O_RDONLY | kOpenFlags);
+    fd = ::open(path_.c_str(), O_RDONLY | kOpenFlags);
     readOnly = fd >= 0;
   }
   if (fd < 0) {
     if (errno == ENOENT) {
       // Nothing there, and nothing can be made there: say why not.
-      file.report("cannot create " + path + " (" + Reason(createError) + ")" +
-                  kStartingWithTheDefault);
-      return;
+      known_ = std::string();
+      report_("cannot create " + path_ + " (" + Reason(createError) + ")" +
+              kStartingWithTheDefault);
+      return settings;
     }
-    file.unread = true;
-    file.report("cannot read " + path + " (" + Reason(errno) + ")" + kStartingWithTheDefault);
-    return;
+    report_("cannot read " + path_ + " (" + Reason(errno) + ")" + kStartingWithTheDefault);
+    return settings;
   }
   FileDescriptor opened(fd);
   if (!IsRegularFile(opened.get())) {
-    file.unread = true;
-    file.report(NotARegularFile(path) + kStartingWithTheDefault);
-    return;
+    report_(NotARegularFile(path_) + kStartingWithTheDefault);
+    return settings;
   }
-
-  SettingsBytes bytes{};
-  std::size_t count = 0;
-  while (count < bytes.size()) {
-    const ssize_t got = ::read(opened.get(), bytes.data() + count, bytes.size() - count);
-    if (got < 0 && errno == EINTR) {
-      continue;
-    }
-    if (got < 0) {
-      file.unread = true;
-      file.report("cannot read " + path + " (" + Reason(errno) + ")" + kStartingWithTheDefault);
-      return;
-    }
-    if (got == 0) {
-      break;
-    }
-    count += static_cast<std::size_t>(got);
+  known_ = ReadRecordBytes(opened.get());
+  if (!known_) {
+    report_("cannot read " + path_ + " (" + Reason(errno) + ")" + kStartingWithTheDefault);
+    return settings;
   }
-  DecodeSettings(std::span(bytes.data(), count), settings);
+  DecodeSettings(std::span(reinterpret_cast<const std::uint8_t*>(known_->data()), known_->size()),
+                 settings);
 
   const std::int16_t stored = settings.lastFish;
   if (BringIntoRange(settings)) {
-    file.report(OutOfRange(path, stored, settings.lastFish));
+    report_(OutOfRange(path_, stored, settings.lastFish));
   }
   if (readOnly) {
-    file.report(path + " is read-only; changes made in this run will not be saved");
+    report_(path_ + " is read-only; changes made in this run will not be saved");
+  }
+  record_ = settings;
+  return settings;
+}
+
+void SettingsFile::Confirm(const SettingsRecord& settings) {
+  record_ = settings;
+  confirmed_ = true;
+  Write(settings);
+}
+
+void SettingsFile::Close() {
+  if (closed_) {
+    return;
+  }
+  closed_ = true;
+  const Found found = Look(path_);
+  if (found == Found::kOtherKind) {
+    report_("cannot save settings: " + NotARegularFile(path_));
+    return;
+  }
+  // A file that has gone since loses nothing.
+  if (found != Found::kNothing) {
+    if (!known_ && !confirmed_) {
+      // The record in memory is the default, not what the file holds;
+      // writing it would lose the user's settings.
+      report_(path_ + " left unchanged: it could not be read at start, and no settings were " +
+              "chosen with OK");
+      return;
+    }
+    if (known_) {
+      // Another copy of the program in the same directory wrote a choice of
+      // its own after this run last saw the file; the later choice stands.
+      const int fd = ::open(path_.c_str(), O_RDONLY | kOpenFlags);
+      if (fd >= 0) {
+        FileDescriptor opened(fd);
+        const std::optional<std::string> now = ReadRecordBytes(opened.get());
+        if (now && *now != *known_) {
+          report_(path_ + " left unchanged: it was written by someone else during this run");
+          return;
+        }
+      }
+    }
+  }
+  Write(record_);
+}
+
+void SettingsFile::CloseAtExit() {
+  static const bool registered = std::atexit(CloseAtExitHandler) == 0;
+  if (registered) {
+    closedAtExit = this;
   }
 }
 
-void WriteSettings(const SettingsRecord& settings, SettingsFile& file) {
-  file.closed = true;
-  const std::string& path = file.path;
-  const Found found = Look(path);
-  if (found == Found::kOtherKind) {
-    file.report("cannot save settings: " + NotARegularFile(path));
-    return;
+bool SettingsFile::Write(const SettingsRecord& settings) {
+  if (Look(path_) == Found::kOtherKind) {
+    report_("cannot save settings: " + NotARegularFile(path_));
+    return false;
   }
-  // The record in memory is the default, not what the file holds; writing it
-  // would lose the user's settings. A file that has gone since loses nothing.
-  if (file.unread && !file.chosen && found != Found::kNothing) {
-    file.report(path + " left unchanged: it could not be read at start, and no settings were " +
-                "chosen with OK");
-    return;
-  }
-
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | kOpenFlags, 0666);
+  const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | kOpenFlags, 0666);
   if (fd < 0) {
-    file.report("cannot save settings to " + path + " (" + Reason(errno) + ")");
-    return;
+    report_("cannot save settings to " + path_ + " (" + Reason(errno) + ")");
+    return false;
   }
   FileDescriptor opened(fd);
   if (!IsRegularFile(opened.get())) {
-    file.report("cannot save settings: " + NotARegularFile(path));
-    return;
+    report_("cannot save settings: " + NotARegularFile(path_));
+    return false;
   }
 
-  const SettingsBytes bytes = EncodeSettings(settings);
+  const std::string bytes = Encoded(settings);
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t put =
@@ -184,19 +260,23 @@ void WriteSettings(const SettingsRecord& settings, SettingsFile& file) {
       continue;
     }
     if (put <= 0) {
-      file.report("cannot save settings to " + path + " (" + Reason(put < 0 ? errno : EIO) + ")");
-      return;
+      report_("cannot save settings to " + path_ + " (" + Reason(put < 0 ? errno : EIO) + ")");
+      return false;
     }
     done += static_cast<std::size_t>(put);
   }
-  // The record is written once, at close; making it durable costs nothing noticeable.
+  // Written only when the user confirms and at the close; making it durable
+  // costs nothing noticeable.
   if (::fsync(opened.get()) != 0 && errno != EINVAL && errno != EROFS) {
-    file.report("cannot save settings to " + path + " (" + Reason(errno) + ")");
-    return;
+    report_("cannot save settings to " + path_ + " (" + Reason(errno) + ")");
+    return false;
   }
   if (const int error = opened.Close(); error != 0) {
-    file.report("cannot save settings to " + path + " (" + Reason(error) + ")");
+    report_("cannot save settings to " + path_ + " (" + Reason(error) + ")");
+    return false;
   }
+  known_ = bytes;
+  return true;
 }
 
 }  // namespace finbowl

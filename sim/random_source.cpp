@@ -42,12 +42,27 @@ void ClockRandom::Reseed() {
   state_ = Mix(state_ ^ Mix(clock_())) + kGolden;
 }
 
+namespace {
+
+// A whole number into 16 bits, wrapping round past the ends of the range as
+// 16-bit sums do (two's complement), where a bare conversion would be
+// undefined. Only a damaged table brings a fish that far.
+std::int16_t WrapTo16(double whole) {
+  if (!std::isfinite(whole)) {
+    return 0;
+  }
+  // fmod is exact, and leaves a value a 32-bit integer holds.
+  return static_cast<std::int16_t>(static_cast<std::int32_t>(std::fmod(whole, 65536.0)));
+}
+
+}  // namespace
+
 std::int16_t RoundHalfEven(double v) {
-  return static_cast<std::int16_t>(std::nearbyint(v));
+  return WrapTo16(std::nearbyint(v));
 }
 
 std::int16_t FloorTo16(double v) {
-  return static_cast<std::int16_t>(std::floor(v));
+  return WrapTo16(std::floor(v));
 }
 
 }  // namespace finbowl

@@ -37,7 +37,8 @@ class ClockRandom final : public RandomSource {
 };
 
 // round(v) with halves going to the even neighbour, and floor(v), both stored
-// into a 16-bit field. The values the aquarium forms stay far inside its range.
+// into a 16-bit field. The values the aquarium forms stay far inside its
+// range; past its ends they wrap round, as 16-bit sums do.
 std::int16_t RoundHalfEven(double v);
 std::int16_t FloorTo16(double v);
 

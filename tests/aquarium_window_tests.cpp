@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "render/pictures.h"
+#include "sim/tank_area.h"
 #include "support/temp_dir.h"
 #include "support/x_requests.h"
 #include "support/x_session.h"
+#include "support/x_session_test.h"
 
 namespace finbowl {
 namespace {
@@ -68,22 +70,17 @@ std::vector<Blob> FindBlobs(const QImage& shot, const QImage& tank) {
   return blobs;
 }
 
-class AquariumWindowTest : public ::testing::Test {
+class AquariumWindowTest : public XSessionTest {
  protected:
-  void SetUp() override {
-    session = std::make_unique<XSession>();
-    tank = LoadPictures().tank.copy(0, 0, 640, 450);
-  }
+  void SetUp() override { tank = LoadPictures().tank.copy(0, 0, kTankWidth, kTankHeight); }
 
   // Starts finbowl with `set`; returns where its tank is on the screen.
   std::optional<QRect> Start(const std::vector<std::uint8_t>& set) {
-    WriteBytes(dir.File("SET"), set);
-    finbowl.emplace(*session, dir.path().string());
+    finbowl.emplace(*session, dir.path().string(), Launch{.set = set});
     window = finbowl->window;
     return finbowl->client.isEmpty() ? std::nullopt : std::optional(finbowl->Tank());
   }
 
-  std::unique_ptr<XSession> session;
   TempDir dir;
   std::optional<Finbowl> finbowl;
   std::optional<xcb_window_t> window;
@@ -106,8 +103,8 @@ TEST_F(AquariumWindowTest, FramesChangeOnlyWhereTheFishAre) {
   // Every pixel that changed shows a fish or a bubble in one of the two
   // pictures; the tank itself never changes.
   int changed = 0, stray = 0;
-  for (int y = 0; y < 450; ++y) {
-    for (int x = 0; x < 640; ++x) {
+  for (int y = 0; y < kTankHeight; ++y) {
+    for (int x = 0; x < kTankWidth; ++x) {
       const QRgb a = first.pixel(x, y) & 0xFFFFFFu, b = later.pixel(x, y) & 0xFFFFFFu;
       const QRgb t = tank.pixel(x, y) & 0xFFFFFFu;
       if (a != b) {
@@ -174,7 +171,7 @@ TEST_F(AquariumWindowTest, MinimisedItDrawsNothingAndRestoredTheFrameShowsAtOnce
   // next frames come.
   ASSERT_EQ(session->RunTool({"xdotool", "windowmap", std::to_string(*window)}), 0);
   EXPECT_TRUE(WaitFor([&] {
-    return requests.BiggestCopyWidth() >= 640 && requests.BiggestCopyHeight() >= 450;
+    return requests.BiggestCopyWidth() >= kTankWidth && requests.BiggestCopyHeight() >= kTankHeight;
   })) << "the biggest copy was "
       << requests.BiggestCopyWidth() << " x " << requests.BiggestCopyHeight();
   EXPECT_TRUE(WaitFor([&] { return !FindBlobs(session->Grab(*area), tank).empty(); }));

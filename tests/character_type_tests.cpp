@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "shell/character_type.h"
+#include "shell/desktop_integration/character_type.h"
 
 namespace finbowl {
 namespace {

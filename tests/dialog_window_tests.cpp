@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "render/pictures.h"
+#include "sim/tank_area.h"
 #include "support/temp_dir.h"
 #include "support/x_session.h"
 #include "support/x_session_test.h"
@@ -14,10 +15,10 @@ namespace finbowl {
 namespace {
 
 using namespace testing;
-using Bytes = std::vector<std::uint8_t>;
 
 // Places in the dialog's client area, from its layout.
 const QPoint kRedRightArrow(57 + 31 - 4, 105 + 17 / 2);
+const QPoint kCountRightArrow(167 + 58 - 4, 17 + 31 / 2);
 const QPoint kOkButton(147 + 54 / 2, 104 + 21 / 2);
 const QPoint kCancelButton(146 + 54 / 2, 142 + 21 / 2);
 const std::string kMessageTitle = "入力ｴﾗｰ";
@@ -33,12 +34,11 @@ class DialogWindowTest : public XSessionTest {
   // Starts finbowl in `dir` with `stored` as its SET and waits until the
   // window manager has framed and the program has centred its window.
   std::unique_ptr<Process> Start(const TempDir& dir, const Bytes& stored) {
-    WriteBytes(dir.File("SET"), stored);
     std::map<std::string, std::string> environment;
     if (scale != 1) {
       environment["QT_SCALE_FACTOR"] = std::to_string(scale);
     }
-    Finbowl started(*session, dir.path().string(), environment);
+    Finbowl started(*session, dir.path().string(), {.set = stored, .env = environment});
     main = started.window;
     return std::move(started.process);
   }
@@ -55,7 +55,7 @@ class DialogWindowTest : public XSessionTest {
   // client rectangle once it is framed.
   std::optional<QRect> OpenDialog() {
     const QRect client = session->ClientGeometry(*main);
-    const int menuBar = client.height() - 450 * scale;
+    const int menuBar = client.height() - kTankHeight * scale;
     ClickAt(client.topLeft() + QPoint(15 * scale, menuBar / 2));
     std::optional<QRect> popup;
     if (!WaitFor([&] { return (popup = session->FindPopup()).has_value(); })) {
@@ -104,8 +104,8 @@ class DialogWindowTest2x : public DialogWindowTest {
     const QImage shot = session->Grab(QRect(client.x(), client.bottom() + 1 - 900, 1280, 900));
     const QImage bare = LoadPictures().tank.convertToFormat(QImage::Format_RGB32);
     int off = 0;
-    for (int y = 0; y < 450; ++y) {
-      for (int x = 0; x < 640; ++x) {
+    for (int y = 0; y < kTankHeight; ++y) {
+      for (int x = 0; x < kTankWidth; ++x) {
         const QRgb p = shot.pixel(2 * x, 2 * y) & 0xFFFFFFu;
         if (p != (shot.pixel(2 * x + 1, 2 * y) & 0xFFFFFFu) ||
             p != (shot.pixel(2 * x, 2 * y + 1) & 0xFFFFFFu) ||
@@ -191,6 +191,41 @@ TEST_F(DialogWindowTest, RedCountChosenWithTheArrowIsAppliedByOkAndWrittenOnClos
   EXPECT_EQ(finbowl->WaitForExit(), 0);
   EXPECT_EQ(ReadBytes(dir.File("SET")), (Bytes{2, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 1, 0}));
   EXPECT_EQ(FinbowlLines(dir.File("stderr.txt")), "") << "the program complained";
+}
+
+// A choice confirmed with OK is on disk at once, whatever ends the program
+// later; and a second copy of the program in the same directory, which
+// changed nothing, leaves it there when it closes afterwards.
+TEST_F(DialogWindowTest, AChoiceConfirmedWithOkIsWrittenAtOnceAndOutlivesASecondCopy) {
+  TempDir dir;
+  const Bytes stored = {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  WriteBytes(dir.File("SET"), stored);
+  // The second copy, on a display of its own, has read SET once its window is up.
+  XSession other(/*withWindowManager=*/false);
+  Process second({FinbowlExecutable()}, other.Environment(), dir.path().string(),
+                 dir.File("second.txt"));
+  ASSERT_TRUE(WaitFor([&] { return other.FindWindow("Finbowl").has_value(); }));
+
+  auto first = Start(dir, stored);
+  ASSERT_TRUE(main) << "no main window";
+  const std::optional<QRect> client = OpenDialog();
+  ASSERT_TRUE(client) << "the dialog did not open";
+  // Three goldfish, the one stored red and the new ones black.
+  ClickAt(client->topLeft() + kCountRightArrow);
+  ClickAt(client->topLeft() + kCountRightArrow);
+  ClickAt(client->topLeft() + kOkButton);
+  const Bytes chosen = {2, 0, 1, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_TRUE(WaitFor([&] { return ReadBytes(dir.File("SET")) == chosen; }))
+      << "OK did not write SET";
+
+  ASSERT_EQ(session->RunTool({"wmctrl", "-c", "Finbowl"}), 0);
+  EXPECT_EQ(first->WaitForExit(), 0);
+  second.Signal(SIGTERM);
+  EXPECT_EQ(second.WaitForExit(), 0);
+  EXPECT_EQ(ReadBytes(dir.File("SET")), chosen);
+  EXPECT_EQ(FinbowlLines(dir.File("stderr.txt")), "") << "the first copy complained";
+  EXPECT_EQ(FinbowlLines(dir.File("second.txt")),
+            "finbowl: SET left unchanged: it was written by someone else during this run\n");
 }
 
 TEST_F(DialogWindowTest, SigtermWhileTheMessageIsOpenAppliesNothing) {

@@ -9,10 +9,12 @@
 #include "render/frame_step.h"
 #include "render/pictures.h"
 #include "shell/form1.h"
+#include "sim/tank_area.h"
 #include "support/images.h"
 #include "support/qt_wait.h"
 #include "support/scenes.h"
 #include "support/scripted_random.h"
+#include "support/swimming.h"
 #include "support/tank_peer.h"
 #include "support/temp_dir.h"
 
@@ -56,10 +58,7 @@ class FrameStepTest : public ::testing::Test {
 
   // Runs one frame over `table` with the scripted values.
   QImage Frame(int lastFish, std::initializer_list<double> script) {
-    SettingsRecord settings;
-    settings.lastFish = static_cast<std::int16_t>(lastFish);
-    ScriptedRandom random(script);
-    FrameStep(tank, table, settings, random, kTankWidth);
+    table = testing::ScriptedFrame(tank, table, lastFish, script);
     return Work();
   }
 
@@ -86,11 +85,7 @@ TEST_F(FrameStepTest, OneFishIsTheBareTankWithItsCellPastedThroughItsMask) {
 TEST_F(FrameStepTest, StackingAndClipping) {
   for (const testing::Scene& scene : testing::EdgeScenes()) {
     SCOPED_TRACE(scene.what);
-    table = scene.Table();
-    testing::ScriptedRandom random(scene.script);
-    SettingsRecord settings;
-    settings.lastFish = static_cast<std::int16_t>(scene.LastFish());
-    FrameStep(tank, table, settings, random, kTankWidth);
+    table = testing::ScriptedFrame(tank, scene.Table(), scene.LastFish(), scene.script);
     QImage expected = BareTank();
     for (std::size_t i = 0; i < scene.fish.size(); ++i) {
       // A bubble is drawn when its fish swam; here every swimming fish rose
@@ -202,11 +197,9 @@ TEST_F(PresentedFrameTest, AMinimisedTankDrawsNothingAndTheNextFrameShowsWhereTh
   ASSERT_TRUE(testing::ProcessEventsUntil([this] { return !tank.suisou().CanBeSeen(); }));
 
   // The fish climbs on, unseen: nothing is drawn or presented.
-  SettingsRecord settings;
-  ScriptedRandom random;
   painted = {};
   for (int frame = 0; frame < 5; ++frame) {
-    FrameStep(tank, table, settings, random, kTankWidth);
+    table = testing::ScriptedFrame(tank, table, 0, {});
   }
   EXPECT_EQ(table.fish[0].y, kRisingRed.y - 12);
   EXPECT_TRUE(SameImage(Work(), shown));
@@ -214,7 +207,7 @@ TEST_F(PresentedFrameTest, AMinimisedTankDrawsNothingAndTheNextFrameShowsWhereTh
   // Shown again, the next frame shows where the fish is now.
   tank.suisou().showNormal();
   ASSERT_TRUE(testing::ProcessEventsUntil([this] { return tank.suisou().CanBeSeen(); }));
-  FrameStep(tank, table, settings, random, kTankWidth);
+  table = testing::ScriptedFrame(tank, table, 0, {});
   QImage expected = BareTank();
   PasteFish(expected, table.fish[0]);
   EXPECT_TRUE(SameImage(Work(), expected));
@@ -230,13 +223,15 @@ TEST(StockTankDrawing, StockedFishAreDrawnIntoTheBufferOnly) {
   FishTable table;
   table.fish[1].x = 300;
   // Per fish: heading 0, height floor(0.5 * 375) = 187.
-  ScriptedRandom random({0.0, 0.5, 0.0, 0.5});
+  auto script = std::make_unique<ScriptedRandom>(std::initializer_list<double>{0.0, 0.5, 0.0, 0.5});
+  ScriptedRandom& random = *script;
+  Aquarium aquarium(settings, std::move(script), table);
   SettingsFile settingsFile{dir.File("SET")};
-  Form1 form(settings, table, random, settingsFile);
+  Form1 form(aquarium, settingsFile);
   SetUpWindow(form);
   const auto work = [&form] { return testing::ReadSurface(testing::TankPeer::Work(form.tank())); };
   QImage expected = work();
-  form.StockTank();
+  form.Restock();
   EXPECT_EQ(random.Calls(), "RUURUU");
 
   PasteCell(expected, TestPictures().pat[0], 0, 187, 75, 75, 0, 75);

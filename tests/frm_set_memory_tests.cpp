@@ -8,6 +8,7 @@
 
 #include "dialog/frm_set.h"
 #include "support/allocation_counter.h"
+#include "support/dialog_controls.h"
 
 namespace finbowl {
 namespace {
@@ -17,7 +18,7 @@ void OpenAndCancel(SettingsRecord& settings, int times) {
   for (int i = 0; i < times; ++i) {
     QTimer::singleShot(0, [] {
       if (auto* dialog = qobject_cast<frm_Set*>(QApplication::activeModalWidget())) {
-        dialog->com_Can->click();
+        testing::ControlsOf(*dialog).com_Can->click();
       }
     });
     ShowSettingsDialog(settings);

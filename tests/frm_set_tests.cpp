@@ -3,6 +3,7 @@
 // inside the main window's event loop.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QLabel>
@@ -17,9 +18,10 @@
 #include <vector>
 
 #include "dialog/frm_set.h"
+#include "shell/desktop_integration/termination_signals.h"
 #include "shell/form1.h"
 #include "shell/settings_record.h"
-#include "shell/termination_signals.h"
+#include "support/dialog_controls.h"
 #include "support/temp_dir.h"
 
 namespace finbowl {
@@ -53,9 +55,60 @@ struct Shown {
   }
 };
 
-Shown Observe(const frm_Set& d) {
+Shown Observe(const frm_Set& dialog) {
+  const testing::DialogControls d = testing::ControlsOf(dialog);
   return {d.HScroll1->value(), d.Text1->text().toStdString(),  d.Lab[0]->text().toStdString(),
           d.Scr[0]->value(),   d.Lab[1]->text().toStdString(), d.Scr[1]->value()};
+}
+
+// What a screen reader learns of the dialog, through Qt's accessibility
+// interface: every control that takes the focus has a name, which for the
+// count controls is the caption of the label beside them, that label being
+// their label; the spinner tells the red count shown; the hidden row is not
+// offered as showing. Returns what is wrong, or nothing.
+std::string WhatAScreenReaderMisses(const frm_Set& dialog) {
+  const testing::DialogControls d = testing::ControlsOf(dialog);
+  const auto iface = [](QWidget* w) { return QAccessible::queryAccessibleInterface(w); };
+  const auto name = [&](QWidget* w) { return iface(w)->text(QAccessible::Name).toStdString(); };
+  std::string missed;
+  const auto expect = [&missed](bool holds, const std::string& what) {
+    if (!holds) {
+      missed += what + "; ";
+    }
+  };
+  struct Named {
+    QWidget* control;
+    QLabel* label;  // nothing for a button, named by its own caption
+  };
+  for (const Named& n :
+       {Named{d.com_OK, nullptr}, Named{d.com_Can, nullptr}, Named{d.Scr[0], d.Label1},
+        Named{d.Text1, d.Label5}, Named{d.HScroll1, d.Label5}, Named{d.Scr[1], d.Label2}}) {
+    const std::string what = n.control->objectName().toStdString();
+    expect(!name(n.control).empty(), what + " has no name");
+    if (n.label) {
+      expect(name(n.control) == name(n.label),
+             what + " is named '" + name(n.control) + "', not as " + name(n.label));
+    } else {
+      expect(name(n.control) == static_cast<QPushButton*>(n.control)->text().toStdString(),
+             what + " is not named by its caption");
+    }
+  }
+  for (const auto& [control, label] :
+       {std::pair{d.HScroll1, d.Label5}, std::pair{d.Scr[0], d.Label1},
+        std::pair{d.Scr[1], d.Label2}}) {
+    bool labelled = false;
+    for (const auto& [other, relation] : iface(control)->relations(QAccessible::Label)) {
+      labelled = labelled || other == iface(label);
+    }
+    expect(labelled, control->objectName().toStdString() + " is not labelled by its caption");
+  }
+  const QAccessibleValueInterface* red = iface(d.Scr[0])->valueInterface();
+  expect(red && red->currentValue().toInt() == d.Scr[0]->value(), "Scr(0) tells no red count");
+  for (QWidget* hidden : std::initializer_list<QWidget*>{d.Label2, d.Lab[1], d.Label4, d.Scr[1]}) {
+    expect(iface(hidden)->state().invisible,
+           hidden->objectName().toStdString() + " is offered as showing");
+  }
+  return missed;
 }
 
 // The arrows sit at the two ends of a horizontal scroll bar.
@@ -122,7 +175,8 @@ Action CloseBox() {
   return {Do::CloseBox};
 }
 
-void Perform(frm_Set& d, const Action& a) {
+void Perform(frm_Set& dialog, const Action& a) {
+  const testing::DialogControls d = testing::ControlsOf(dialog);
   switch (a.what) {
     case Do::HScroll1To:
       d.HScroll1->setValue(a.value);
@@ -141,7 +195,7 @@ void Perform(frm_Set& d, const Action& a) {
       QTest::keyClicks(d.Text1, QString::fromUtf8(a.text));
       break;
     case Do::Key:
-      QTest::keyClick(&FocusOf(d), static_cast<Qt::Key>(a.value));
+      QTest::keyClick(&FocusOf(dialog), static_cast<Qt::Key>(a.value));
       break;
     case Do::ClickOk:
       QTest::mouseClick(d.com_OK, Qt::LeftButton);
@@ -151,7 +205,7 @@ void Perform(frm_Set& d, const Action& a) {
       break;
     case Do::CloseBox:
       // What the window manager's close box sends.
-      d.close();
+      dialog.close();
       break;
   }
 }
@@ -168,6 +222,7 @@ struct Message {
 struct Opening {
   bool opened = false;
   Shown atOpen;
+  std::string missedAtOpen;
   Shown beforeClosing;
   bool openBeforeClosing = false;
   bool leftOpen = false;
@@ -192,6 +247,7 @@ Opening OpenAndDrive(const SettingsRecord& stored, const std::vector<Action>& ac
     run.opened = true;
     WaitUntilActive(*dialog);
     run.atOpen = Observe(*dialog);
+    run.missedAtOpen = WhatAScreenReaderMisses(*dialog);
     for (std::size_t i = 0; i < actions.size(); ++i) {
       if (i + 1 == actions.size()) {
         run.beforeClosing = Observe(*dialog);
@@ -204,7 +260,13 @@ Opening OpenAndDrive(const SettingsRecord& stored, const std::vector<Action>& ac
       dialog->reject();
     }
   });
-  run.restocked = ShowSettingsDialog(run.settings, showMessage);
+  if (const std::optional<SettingsChoice> choice = ShowSettingsDialog(run.settings, showMessage)) {
+    // Applied as the main window applies it.
+    Aquarium aquarium(run.settings);
+    aquarium.Choose(choice->goldfish, choice->red);
+    run.settings = aquarium.settings();
+    run.restocked = true;
+  }
   run.destroyed = dialog.isNull();
   return run;
 }
@@ -302,6 +364,7 @@ TEST(FrmSet, Scenarios) {
     const Opening run = OpenAndDrive(s.stored, s.actions);
     ASSERT_TRUE(run.opened) << "no modal frm_Set";
     EXPECT_EQ(run.atOpen, s.atOpen);
+    EXPECT_EQ(run.missedAtOpen, "");
     EXPECT_EQ(run.beforeClosing, s.beforeClosing);
     EXPECT_TRUE(run.openBeforeClosing) << "closed before the closing action";
     EXPECT_FALSE(run.leftOpen) << "the closing action did not close it";
@@ -337,6 +400,7 @@ int PixelsInside(const QImage& image, const QRect& rect, bool red) {
 TEST(FrmSet, WhatTheUserSeesAndTheOrderTheKeysGo) {
   SettingsRecord settings{2, {0, 1, 1, 0, 0, 0}};
   frm_Set dialog(settings);
+  const testing::DialogControls c = testing::ControlsOf(dialog);
 
   // A fixed, ownerless modal window with a close box, carrying the icon.
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Finbowl"));
@@ -383,19 +447,18 @@ TEST(FrmSet, WhatTheUserSeesAndTheOrderTheKeysGo) {
           << "runs into " << other->objectName().toStdString();
     }
   }
-  for (QWidget* hidden : std::initializer_list<QWidget*>{dialog.Label2, dialog.Lab[1],
-                                                         dialog.Label4, dialog.Scr[1]}) {
+  for (QWidget* hidden : std::initializer_list<QWidget*>{c.Label2, c.Lab[1], c.Label4, c.Scr[1]}) {
     EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
   }
 
   // "赤" and "匹" are drawn in red, "金魚の数" in the window's text colour,
   // and the red count stands in a white box.
   const QImage look = dialog.grab().toImage();
-  EXPECT_GT(PixelsInside(look, dialog.Label1->geometry(), true), 10);
-  EXPECT_GT(PixelsInside(look, dialog.Label3->geometry(), true), 10);
-  EXPECT_EQ(PixelsInside(look, dialog.Label5->geometry(), true), 0);
-  EXPECT_GT(PixelsInside(look, dialog.Label5->geometry(), false), 10);
-  EXPECT_EQ(look.pixelColor(dialog.Lab[0]->geometry().center() + QPoint(10, 0)), QColor(Qt::white));
+  EXPECT_GT(PixelsInside(look, c.Label1->geometry(), true), 10);
+  EXPECT_GT(PixelsInside(look, c.Label3->geometry(), true), 10);
+  EXPECT_EQ(PixelsInside(look, c.Label5->geometry(), true), 0);
+  EXPECT_GT(PixelsInside(look, c.Label5->geometry(), false), 10);
+  EXPECT_EQ(look.pixelColor(c.Lab[0]->geometry().center() + QPoint(10, 0)), QColor(Qt::white));
 
   // Focus starts on OK, Tab walks the shown controls in their order, and
   // neither button ever becomes a default button for Enter.
@@ -403,8 +466,8 @@ TEST(FrmSet, WhatTheUserSeesAndTheOrderTheKeysGo) {
       QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString()
                                   : "none"};
   for (int i = 0; i < 5; ++i) {
-    EXPECT_FALSE(dialog.com_OK->isDefault());
-    EXPECT_FALSE(dialog.com_Can->isDefault());
+    EXPECT_FALSE(c.com_OK->isDefault());
+    EXPECT_FALSE(c.com_Can->isDefault());
     QTest::keyClick(&FocusOf(dialog), Qt::Key_Tab);
     focusOrder.push_back(QApplication::focusWidget()
                              ? QApplication::focusWidget()->objectName().toStdString()
@@ -413,10 +476,10 @@ TEST(FrmSet, WhatTheUserSeesAndTheOrderTheKeysGo) {
   EXPECT_EQ(focusOrder, (std::vector<std::string>{"com_OK", "com_Can", "Scr(0)", "Text1",
                                                   "HScroll1", "com_OK"}));
   // The number of goldfish runs from one to five.
-  QTest::keyClick(dialog.HScroll1, Qt::Key_End);
-  EXPECT_EQ(dialog.Text1->text(), QStringLiteral(" 5"));
-  QTest::keyClick(dialog.HScroll1, Qt::Key_Home);
-  EXPECT_EQ(dialog.Text1->text(), QStringLiteral(" 1"));
+  QTest::keyClick(c.HScroll1, Qt::Key_End);
+  EXPECT_EQ(c.Text1->text(), QStringLiteral(" 5"));
+  QTest::keyClick(c.HScroll1, Qt::Key_Home);
+  EXPECT_EQ(c.Text1->text(), QStringLiteral(" 1"));
   dialog.close();
   EXPECT_EQ(settings, (SettingsRecord{2, {0, 1, 1, 0, 0, 0}}));
 }
@@ -434,7 +497,7 @@ TEST(FrmSet, HeldArrowAtTheLimitGivesOneMessageAndStopsRepeating) {
     if (!d) {
       return;
     }
-    ScrollBar& scr = *d->Scr[0];
+    ScrollBar& scr = *testing::ControlsOf(*d).Scr[0];
     QTest::mousePress(&scr, Qt::LeftButton, {}, RightArrow(scr));
     seen.afterPress = messages;
     // Qt fires timers in the order they fall due, so once a timer due well
@@ -501,19 +564,16 @@ class ModalDriver {
 
 class FrmSetInForm1 : public ::testing::Test {
  protected:
-  SettingsRecord settings;
-  FishTable fishTable;
-  ClockRandom random;
   testing::TempDir dir;
-  SettingsFile settingsFile{dir.File("SET")};
 };
 
 // The menu item opens the dialog modally without an owner; both the dialog
 // and its message box leave the main window's timers ticking; OK stores the
 // choice and the dialog is gone when the menu click returns.
 TEST_F(FrmSetInForm1, MenuItemOpensTheDialogAndTheTimersKeepTicking) {
-  settings = {0, {0, 0, 0, 0, 0, 0}};
-  Form1 form(settings, fishTable, random, settingsFile);
+  SettingsFile settingsFile{dir.File("SET")};
+  Aquarium aquarium(settingsFile.Read());
+  Form1 form(aquarium, settingsFile);
   SetUpWindow(form);
   int frames = 0;
   QObject::connect(form.findChild<QTimer*>(QStringLiteral("Timer1")), &QTimer::timeout,
@@ -541,7 +601,7 @@ TEST_F(FrmSetInForm1, MenuItemOpensTheDialogAndTheTimersKeepTicking) {
           ownerless = dialog->parentWidget() == nullptr && dialog->isWindow();
           modal = dialog->isModal();
           ticksAtDialog = ticks();
-          dialog->HScroll1->setValue(4);
+          testing::ControlsOf(*dialog).HScroll1->setValue(4);
           stage = kTickInDialog;
         }
         break;
@@ -550,7 +610,8 @@ TEST_F(FrmSetInForm1, MenuItemOpensTheDialogAndTheTimersKeepTicking) {
           ticksInDialog = ticks() - ticksAtDialog;
           // Past the stored one goldfish: the real box opens, and its own
           // loop runs until the driver closes it.
-          QTimer::singleShot(0, dialog, [d = dialog] { d->Scr[0]->setValue(2); });
+          QTimer::singleShot(0, dialog,
+                             [d = dialog] { testing::ControlsOf(*d).Scr[0]->setValue(2); });
           stage = kWaitBox;
         }
         break;
@@ -575,8 +636,8 @@ TEST_F(FrmSetInForm1, MenuItemOpensTheDialogAndTheTimersKeepTicking) {
         break;
       case kBackInDialog:
         if (top == dialog.data()) {
-          redAfterBox = dialog->Scr[0]->value();
-          dialog->com_OK->click();
+          redAfterBox = testing::ControlsOf(*dialog).Scr[0]->value();
+          testing::ControlsOf(*dialog).com_OK->click();
           stage = kDone;
         }
         break;
@@ -598,9 +659,16 @@ TEST_F(FrmSetInForm1, MenuItemOpensTheDialogAndTheTimersKeepTicking) {
   EXPECT_EQ(buttons, 1);
   EXPECT_EQ(redAfterBox, 1);
   EXPECT_TRUE(dialog.isNull());
-  EXPECT_EQ(settings, (SettingsRecord{3, {0, 1, 1, 1, 0, 0}}));
-  // The user chose these: the close writes them whatever the file held.
-  EXPECT_TRUE(settingsFile.chosen);
+  const SettingsRecord chosen{3, {0, 1, 1, 1, 0, 0}};
+  EXPECT_EQ(aquarium.settings(), chosen);
+  // A screen reader is told what swims in the tank now.
+  QAccessibleInterface* tank = QAccessible::queryAccessibleInterface(&form.Client());
+  EXPECT_EQ(tank->text(QAccessible::Name), QStringLiteral("水槽"));
+  EXPECT_EQ(tank->text(QAccessible::Description), QStringLiteral("金魚 4匹（赤 1匹、黒 3匹）"));
+  // The user chose these: they are in SET before the window closes.
+  const SettingsBytes bytes = EncodeSettings(chosen);
+  EXPECT_EQ(testing::ReadBytes(dir.File("SET")),
+            std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
   EXPECT_TRUE(form.isVisible());
 }
 
@@ -612,8 +680,12 @@ TEST_F(FrmSetInForm1, SessionEndClosesTheDialogAndItsMessageWithoutApplying) {
   for (const bool withMessage : {false, true}) {
     SCOPED_TRACE(withMessage ? "message box open" : "dialog open");
     const SettingsRecord stored{1, {1, 1, 0, 0, 0, 0}};
-    settings = stored;
-    Form1 form(settings, fishTable, random, settingsFile);
+    const SettingsBytes bytes = EncodeSettings(stored);
+    // Only the record's first six bytes: the close writes all fourteen.
+    testing::WriteBytes(dir.File("SET"), {bytes.begin(), bytes.begin() + 6});
+    SettingsFile settingsFile{dir.File("SET")};
+    Aquarium aquarium(settingsFile.Read());
+    Form1 form(aquarium, settingsFile);
     SetUpWindow(form);
 
     QPointer<frm_Set> dialog;
@@ -627,12 +699,13 @@ TEST_F(FrmSetInForm1, SessionEndClosesTheDialogAndItsMessageWithoutApplying) {
           box->button(QMessageBox::Ok)->click();
         }
       } else if (!dialog && (dialog = qobject_cast<frm_Set*>(top))) {
-        dialog->HScroll1->setValue(5);
+        testing::ControlsOf(*dialog).HScroll1->setValue(5);
         if (withMessage) {
           // Three above the limit of 2; the box opens inside this call.
-          QTimer::singleShot(0, dialog, [d = dialog] { d->Scr[0]->setValue(5); });
+          QTimer::singleShot(0, dialog,
+                             [d = dialog] { testing::ControlsOf(*d).Scr[0]->setValue(5); });
         } else {
-          dialog->Scr[0]->setValue(2);
+          testing::ControlsOf(*dialog).Scr[0]->setValue(2);
           CloseAllWindowsForSessionEnd();
         }
       }
@@ -643,9 +716,7 @@ TEST_F(FrmSetInForm1, SessionEndClosesTheDialogAndItsMessageWithoutApplying) {
     EXPECT_EQ(boxes, withMessage ? 1 : 0);
     EXPECT_TRUE(dialog.isNull());
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(settings, stored);
-    EXPECT_FALSE(settingsFile.chosen);
-    const SettingsBytes bytes = EncodeSettings(stored);
+    EXPECT_EQ(aquarium.settings(), stored);
     EXPECT_EQ(testing::ReadBytes(dir.File("SET")),
               std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
   }

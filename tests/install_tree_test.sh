@@ -102,6 +102,28 @@ launch "$work/home/.config/finbowl" XDG_CONFIG_HOME=relative/dir
 launch "$work/my config/finbowl" XDG_CONFIG_HOME="$work/my config"
 [ ! -e "$work/home/SET" ] || fail "SET appeared in the home folder"
 
+# With no HOME, the home folder comes from the password database; one that
+# cannot be used is said in one line, and nothing is made at the root. Run as
+# a user whose home does not exist, from a copy the user may read.
+if [ "$(id -u)" -eq 0 ] && getent passwd nobody >/dev/null && command -v setpriv >/dev/null; then
+  nobody_home=$(getent passwd nobody | cut -d: -f6)
+  shared=$(mktemp -d)
+  cp "$launcher" "$shared/launcher"
+  chmod 755 "$shared" "$shared/launcher"
+  for home in unset empty; do
+    if [ $home = unset ]; then unset_home=(-u HOME); else unset_home=(HOME=); fi
+    said=$(env -u XDG_CONFIG_HOME "${unset_home[@]}" \
+      setpriv --reuid=nobody --regid=nogroup --clear-groups "$shared/launcher" 2>&1)
+    status=$?
+    expected="finbowl: cannot keep the settings in $nobody_home/.config/finbowl"
+    if [ $status -eq 0 ] || [ "$(wc -l <<<"$said")" -ne 1 ] || [[ $said != "$expected ("* ]]; then
+      fail "with HOME $home, as a user with no home folder: status $status, said: $said"
+    fi
+  done
+  rm -rf "$shared"
+  [ ! -e /.config ] || fail "the launcher made /.config"
+fi
+
 if command -v desktop-file-validate >/dev/null; then
   out=$(desktop-file-validate "$entry" 2>&1)
   [ $? -eq 0 ] && [ -z "$out" ] || fail "desktop-file-validate: $out"

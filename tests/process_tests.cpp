@@ -2,13 +2,16 @@
 // start-up, the window as the user sees it, and every way of ending it.
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
 
 #include "render/pictures.h"
+#include "sim/tank_area.h"
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
 #include "support/x_session.h"
@@ -18,7 +21,6 @@ namespace finbowl {
 namespace {
 
 using namespace testing;
-using Bytes = std::vector<std::uint8_t>;
 
 Bytes ToBytes(const std::string& text) {
   return {text.begin(), text.end()};
@@ -29,7 +31,7 @@ class ProcessTest : public XSessionTest {
   // Starts finbowl in `dir`, after `prefix` (a command that runs it), and
   // waits for its window.
   std::unique_ptr<Process> Start(const TempDir& dir, std::vector<std::string> prefix = {}) {
-    Finbowl started(*session, dir.path().string(), {}, std::move(prefix));
+    Finbowl started(*session, dir.path().string(), {.prefix = std::move(prefix)});
     window = started.window;
     client = started.client;
     return std::move(started.process);
@@ -65,21 +67,22 @@ TEST_F(ProcessTest, WindowShowsTheTankBelowTheMenuBarCentredOnTheScreen) {
       << frame.height();
 
   // The client window is the menu bar over the 640 x 450 tank.
-  EXPECT_EQ(client.width(), 640);
-  const int menuBar = client.height() - 450;
+  EXPECT_EQ(client.width(), kTankWidth);
+  const int menuBar = client.height() - kTankHeight;
   EXPECT_GE(menuBar, 15);
   EXPECT_LE(menuBar, 40);
   // The tank's white band and water stand right under the menu bar.
-  const QImage tank = session->Grab(QRect(client.x(), client.y() + menuBar, 640, 450));
+  const QImage tank =
+      session->Grab(QRect(client.x(), client.y() + menuBar, kTankWidth, kTankHeight));
   const QImage picture = LoadPictures().tank;
   int same = 0;
-  for (int y = 0; y < 450; ++y) {
-    for (int x = 0; x < 640; ++x) {
+  for (int y = 0; y < kTankHeight; ++y) {
+    for (int x = 0; x < kTankWidth; ++x) {
       same += (tank.pixel(x, y) & 0xFFFFFF) == (picture.pixel(x, y) & 0xFFFFFF);
     }
   }
   // Fish may cover part of it.
-  EXPECT_GT(same, 640 * 450 * 9 / 10);
+  EXPECT_GT(same, kTankWidth * kTankHeight * 9 / 10);
   finbowl->Signal(SIGTERM);
   EXPECT_EQ(finbowl->WaitForExit(), 0);
 }
@@ -87,17 +90,15 @@ TEST_F(ProcessTest, WindowShowsTheTankBelowTheMenuBarCentredOnTheScreen) {
 TEST_F(ProcessTest, SessionEndSignalsCloseTheWindowTheNormalWay) {
   for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
     TempDir dir;
-    // A 20-byte SET: the record is rewritten, the tail is kept.
-    Bytes stored = {1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 8, 7, 6, 5, 4};
+    // A 20-byte SET asking for eight goldfish: the close writes the five
+    // the program uses, and keeps the tail.
+    Bytes stored = {7, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 9, 8, 7, 6, 5, 4};
     WriteBytes(dir.File("SET"), stored);
     auto finbowl = Start(dir);
     ASSERT_TRUE(window) << "signal " << signal;
-    // Make the file differ from what will be written, to see the write happen.
-    Bytes scribbled = stored;
-    scribbled[13] = 0x55;
-    WriteBytes(dir.File("SET"), scribbled);
     finbowl->Signal(signal);
     EXPECT_EQ(finbowl->WaitForExit(), 0) << "signal " << signal;
+    stored[0] = 4;
     EXPECT_EQ(ReadBytes(dir.File("SET")), stored) << "signal " << signal;
     EXPECT_TRUE(WaitFor([&] { return !session->FindWindow("Finbowl"); })) << "signal " << signal;
   }
@@ -159,16 +160,52 @@ TEST_F(ProcessTest, UnreadableSetIsLeftAsItWas) {
             "chosen with OK\n");
 }
 
-// With no display named, or one named that does not answer, Qt would abort
-// with a core dump; a platform chosen by the user still runs, display or not.
-TEST(ProcessWithoutADisplay, SaysSoInOneLineUnlessAPlatformIsChosen) {
-  // A display number with no server behind it.
-  int unused = 4000;
-  while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(unused)) ||
-         std::filesystem::exists("/tmp/.X" + std::to_string(unused) + "-lock")) {
-    ++unused;
+// A socket that takes connections and never answers, as a stopped display
+// server's does.
+class SilentSocket {
+ public:
+  explicit SilentSocket(const std::string& path) : path_(path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool listening =
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::listen(fd_, 8) == 0;
+    EXPECT_TRUE(listening) << path;
   }
+  ~SilentSocket() {
+    ::close(fd_);
+    ::unlink(path_.c_str());
+  }
+  SilentSocket(const SilentSocket&) = delete;
+  SilentSocket& operator=(const SilentSocket&) = delete;
+
+ private:
+  std::string path_;
+  int fd_;
+};
+
+// A display number with no server behind it.
+int UnusedDisplay(int from) {
+  while (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(from)) ||
+         std::filesystem::exists("/tmp/.X" + std::to_string(from) + "-lock")) {
+    ++from;
+  }
+  return from;
+}
+
+// With no display named, or one named that does not answer, Qt would abort
+// with a core dump or wait for ever; a platform chosen by the user still
+// runs, display or not.
+TEST(ProcessWithoutADisplay, SaysSoInOneLineUnlessAPlatformIsChosen) {
+  const int unused = UnusedDisplay(4000);
   const std::string deadDisplay = ":" + std::to_string(unused);
+  const int silent = UnusedDisplay(unused + 1);
+  std::filesystem::create_directories("/tmp/.X11-unix");
+  SilentSocket silentX("/tmp/.X11-unix/X" + std::to_string(silent));
+  TempDir silentRuntime;
+  SilentSocket silentWayland(silentRuntime.File("finbowl-silent"));
   struct Row {
     const char* name;
     std::vector<std::string> argv;  // finbowl's arguments after `env` and its settings
@@ -194,6 +231,19 @@ TEST(ProcessWithoutADisplay, SaysSoInOneLineUnlessAPlatformIsChosen) {
       {"a WAYLAND_DISPLAY nobody answers",
        {"QT_QPA_PLATFORM=wayland", "WAYLAND_DISPLAY=finbowl-none", FinbowlExecutable()},
        cannotShow},
+      {"a DISPLAY that never answers",
+       {"-u", "QT_QPA_PLATFORM", "DISPLAY=:" + std::to_string(silent), FinbowlExecutable()},
+       cannotShow,
+       "no answer from DISPLAY=:" + std::to_string(silent)},
+      {"a WAYLAND_DISPLAY that never answers",
+       {"QT_QPA_PLATFORM=wayland", "WAYLAND_DISPLAY=" + silentRuntime.File("finbowl-silent"),
+        FinbowlExecutable()},
+       cannotShow,
+       "no answer from WAYLAND_DISPLAY=" + silentRuntime.File("finbowl-silent")},
+      {"X11 chosen, and no DISPLAY",
+       {"QT_QPA_PLATFORM=xcb", FinbowlExecutable()},
+       cannotShow,
+       "could not connect to display (DISPLAY is not set)"},
       {"a platform Qt does not have",
        {"QT_QPA_PLATFORM=none-such", FinbowlExecutable()},
        cannotShow,
@@ -203,13 +253,24 @@ TEST(ProcessWithoutADisplay, SaysSoInOneLineUnlessAPlatformIsChosen) {
        {"-u", "QT_QPA_PLATFORM", FinbowlExecutable(), "-platform", "offscreen"},
        ""},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
+  // All at once: the displays that never answer take a while to give up on.
+  struct Started {
     TempDir dir, runtime;
+    std::unique_ptr<Process> process;
+  };
+  std::vector<Started> started(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
     std::vector<std::string> argv = noDisplay;
-    argv.insert(argv.end(), row.argv.begin(), row.argv.end());
-    Process finbowl(argv, {{"XDG_RUNTIME_DIR", runtime.path().string()}}, dir.path().string(),
-                    dir.File("stderr.txt"));
+    argv.insert(argv.end(), rows[i].argv.begin(), rows[i].argv.end());
+    started[i].process = std::make_unique<Process>(
+        argv, std::map<std::string, std::string>{{"XDG_RUNTIME_DIR", started[i].runtime.path()}},
+        started[i].dir.path().string(), started[i].dir.File("stderr.txt"));
+  }
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const Row& row = rows[i];
+    SCOPED_TRACE(row.name);
+    const TempDir& dir = started[i].dir;
+    Process& finbowl = *started[i].process;
     if (row.line.empty()) {
       // SET is made once the program is up; the signal then closes it.
       ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(dir.File("SET")); }));

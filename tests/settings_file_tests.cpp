@@ -14,10 +14,10 @@
 namespace finbowl {
 namespace {
 
+using testing::Bytes;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
-using Bytes = std::vector<std::uint8_t>;
 
 // Collects what would go to stderr.
 struct Reports {
@@ -34,15 +34,17 @@ TEST(SettingsFile, MissingFileIsCreatedEmptyAndGetsFourteenBytesOnWrite) {
   const std::string set = dir.File("SET");
   Reports reports;
   SettingsFile file{set, reports.fn()};
-  SettingsRecord settings;
-  ReadSettings(settings, file);
-  EXPECT_EQ(settings, SettingsRecord{});
+  EXPECT_EQ(file.Read(), SettingsRecord{});
   ASSERT_TRUE(std::filesystem::exists(set));
   EXPECT_EQ(std::filesystem::file_size(set), 0u);
   EXPECT_TRUE(reports.lines.empty());
 
-  WriteSettings(settings, file);
+  file.Close();
   EXPECT_EQ(ReadBytes(set), kZeros);
+  // Only the first close writes.
+  WriteBytes(set, {7});
+  file.Close();
+  EXPECT_EQ(ReadBytes(set), Bytes{7});
   EXPECT_TRUE(reports.lines.empty());
 }
 
@@ -52,9 +54,7 @@ TEST(SettingsFile, ShortAndLongFiles) {
 
   // Only lastFish: two goldfish, both red.
   WriteBytes(set, {0x01, 0x00});
-  SettingsFile file{set};
-  SettingsRecord two;
-  ReadSettings(two, file);
+  const SettingsRecord two = SettingsFile{set}.Read();
   EXPECT_EQ(two.lastFish, 1);
   EXPECT_EQ(two.fishKind, (std::array<std::int16_t, 6>{}));
 
@@ -62,14 +62,16 @@ TEST(SettingsFile, ShortAndLongFiles) {
   const Bytes twenty = {0x03, 0, 1, 0, 0,    0,    1,    0,    0,    0,
                         0,    0, 0, 0, 0xDE, 0xAD, 0xBE, 0xEF, 0x55, 0x66};
   WriteBytes(set, twenty);
-  SettingsRecord settings;
-  ReadSettings(settings, file);
+  SettingsFile file{set};
+  SettingsRecord settings = file.Read();
   EXPECT_EQ(settings.lastFish, 3);
   EXPECT_EQ(settings.fishKind, (std::array<std::int16_t, 6>{1, 0, 1, 0, 0, 0}));
   settings.lastFish = 4;
-  WriteSettings(settings, file);
+  file.Confirm(settings);
   Bytes expected = twenty;
   expected[0] = 0x04;
+  EXPECT_EQ(ReadBytes(set), expected);
+  file.Close();
   EXPECT_EQ(ReadBytes(set), expected);
 }
 
@@ -80,10 +82,10 @@ TEST(SettingsFile, UsesTheCurrentDirectory) {
   for (const auto* dir : {&first, &second}) {
     testing::ScopedCurrentDir inside(dir->path());
     SettingsFile file;
-    SettingsRecord settings;
-    ReadSettings(settings, file);
+    SettingsRecord settings = file.Read();
     settings.fishKind[0] = 1;
-    WriteSettings(settings, file);
+    file.Confirm(settings);
+    file.Close();
   }
   EXPECT_EQ(ReadBytes(first.File("SET")), (Bytes{2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(ReadBytes(second.File("SET")), (Bytes{4, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
@@ -108,12 +110,12 @@ TEST(SettingsFile, OutOfRangeFishCountIsClampedAndReported) {
     WriteBytes("SET", row.bytes);
     Reports reports;
     SettingsFile file{"SET", reports.fn()};
-    SettingsRecord settings;
-    ReadSettings(settings, file);
+    const SettingsRecord settings = file.Read();
     EXPECT_EQ(settings.lastFish, row.lastFish);
     EXPECT_EQ(reports.lines, std::vector<std::string>{row.line});
     // The file was read; the close repairs it.
-    EXPECT_FALSE(file.unread);
+    file.Close();
+    EXPECT_EQ(ReadBytes("SET")[0], row.lastFish);
   }
 }
 
@@ -128,19 +130,18 @@ TEST(SettingsFile, FilesThatAreNotSettingsStartWithTheDefault) {
   for (const std::string& path : {asDirectory + "/SET", fifo}) {
     Reports reports;
     SettingsFile file{path, reports.fn()};
-    SettingsRecord settings;
-    settings.fishKind[0] = 0;
-    ReadSettings(settings, file);
+    SettingsRecord settings = file.Read();
     EXPECT_EQ(settings, SettingsRecord{}) << path;
 
     // Writing is refused for the same reason, even for a choice made with OK,
     // and the close goes on.
     settings.lastFish = 3;
-    file.chosen = true;
-    WriteSettings(settings, file);
+    file.Confirm(settings);
+    file.Close();
+    const std::string refused = "cannot save settings: " + path + " is not a regular file";
     EXPECT_EQ(reports.lines, (std::vector<std::string>{
                                  path + " is not a regular file; starting with one red goldfish",
-                                 "cannot save settings: " + path + " is not a regular file"}));
+                                 refused, refused}));
   }
   EXPECT_TRUE(std::filesystem::is_directory(asDirectory + "/SET"));
 }
@@ -157,12 +158,12 @@ TEST(SettingsFile, PermissionProblems) {
     WriteBytes(set, {0x02, 0x00, 0x01, 0x00});
     ::chmod(set.c_str(), 0444);
     SettingsFile file{set, reports.fn()};
-    SettingsRecord settings;
-    ReadSettings(settings, file);
+    SettingsRecord settings = file.Read();
     out += "read-only:" + std::to_string(settings.lastFish) + "," +
            std::to_string(settings.fishKind[0]) + "," + std::to_string(reports.lines.size()) + ";";
     settings.lastFish = 4;
-    WriteSettings(settings, file);
+    file.Confirm(settings);
+    file.Close();
     out += "unchanged:" + std::to_string(ReadBytes(set) == Bytes{2, 0, 1, 0}) + "," +
            std::to_string(reports.lines.size()) + ";";
 
@@ -170,8 +171,7 @@ TEST(SettingsFile, PermissionProblems) {
     ::chmod(set.c_str(), 0200);
     reports.lines.clear();
     SettingsFile unreadableFile{set, reports.fn()};
-    SettingsRecord unreadable;
-    ReadSettings(unreadable, unreadableFile);
+    const SettingsRecord unreadable = unreadableFile.Read();
     out += "unreadable:" + std::to_string(unreadable == SettingsRecord{}) + "," +
            std::to_string(reports.lines.size()) + ";";
 
@@ -180,65 +180,83 @@ TEST(SettingsFile, PermissionProblems) {
     ::mkdir(locked.c_str(), 0555);
     reports.lines.clear();
     SettingsFile lockedFile{locked + "/SET", reports.fn()};
-    SettingsRecord fresh;
-    ReadSettings(fresh, lockedFile);
-    WriteSettings(fresh, lockedFile);
+    const SettingsRecord fresh = lockedFile.Read();
+    lockedFile.Close();
     out += "locked:" + std::to_string(fresh == SettingsRecord{}) + "," +
            std::to_string(reports.lines.size());
     return out;
   });
-  EXPECT_EQ(output, "read-only:2,1,1;unchanged:1,2;unreadable:1,1;locked:1,2");
+  EXPECT_EQ(output, "read-only:2,1,1;unchanged:1,3;unreadable:1,1;locked:1,2");
 }
 
 // What stands at SET at the start, what happens to it during the run, and
-// whether the user confirms settings with OK; then every line said and what
-// SET holds after the close. Without root's power over permissions, each row
-// in a directory of its own.
-TEST(SettingsFile, TheCloseNeverWritesOverSettingsItCouldNotRead) {
+// whether the user confirms settings with OK; then every line said, what SET
+// holds right after the OK and what it holds after the close. Without root's
+// power over permissions, each row in a directory of its own.
+TEST(SettingsFile, AChoiceIsWrittenAtOnceAndTheCloseNeverWritesOverWhatSomeoneChose) {
   enum Start { kFile, kWriteOnly, kFifo, kLockedDir };
-  enum During { kNothing, kDeleted, kReplaced };
+  // What someone else does to SET: before the OK, or after it.
+  enum During { kNothing, kDeleted, kReplaced, kReplacedAfterOk };
   struct Row {
     const char* name;
     Start start;
     During during;
     bool chosen;
     std::vector<std::string> lines;
-    std::optional<Bytes> after;  // nothing when no regular file is left
+    std::optional<Bytes> atOk;   // nothing when no regular file is there
+    std::optional<Bytes> after;  // likewise
   };
   // lastFish 3 and two bytes past the record; OK chooses two goldfish, the first red.
   const Bytes stored = {3, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0xAB, 0xCD};
   const Bytes other = {2, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0};
   const SettingsRecord choice{1, {0, 1, 0, 0, 0, 0}};
+  const Bytes chosen = {1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  Bytes chosenWithTail = chosen;
+  chosenWithTail.insert(chosenWithTail.end(), {0xAB, 0xCD});
   const std::string cannotRead =
       "cannot read SET (Permission denied); starting with one red goldfish";
   const std::string kept =
       "SET left unchanged: it could not be read at start, and no settings were chosen with OK";
+  const std::string changed = "SET left unchanged: it was written by someone else during this run";
   const std::string notAFile = "SET is not a regular file";
+  const std::string cannotSave = "cannot save settings to SET (Permission denied)";
   // clang-format off
   const std::vector<Row> rows = {
-      {"unreadable, no OK: kept", kWriteOnly, kNothing, false, {cannotRead, kept}, stored},
-      {"unreadable, then OK: written, the tail kept", kWriteOnly, kNothing, true, {cannotRead},
-       Bytes{1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xAB, 0xCD}},
+      {"unreadable, no OK: kept", kWriteOnly, kNothing, false, {cannotRead, kept}, stored, stored},
+      {"unreadable, then OK: written at once, the tail kept", kWriteOnly, kNothing, true,
+       {cannotRead}, chosenWithTail, chosenWithTail},
       {"unreadable, replaced during the run: the new file is kept", kWriteOnly, kReplaced, false,
-       {cannotRead, kept}, other},
+       {cannotRead, kept}, other, other},
       {"unreadable, deleted during the run: nothing to lose", kWriteOnly, kDeleted, false,
-       {cannotRead}, Bytes(14, 0)},
-      {"read, replaced during the run: written over as ever", kFile, kReplaced, false,
-       {}, Bytes(stored.begin(), stored.begin() + 14)},
+       {cannotRead}, std::nullopt, Bytes(14, 0)},
+      {"read, no OK: repaired with the record read", kFile, kNothing, false, {}, stored,
+       stored},
+      {"read, then OK: written at once, the tail kept", kFile, kNothing, true, {},
+       chosenWithTail, chosenWithTail},
+      {"read, another copy's choice during the run: it stands", kFile, kReplaced, false,
+       {changed}, other, other},
+      {"read, another copy's choice, then OK: the later choice stands", kFile, kReplaced, true,
+       {}, chosen, chosen},
+      {"read, OK, then another copy's choice: the later choice stands", kFile, kReplacedAfterOk,
+       true, {changed}, chosenWithTail, other},
+      {"read, deleted during the run: written again", kFile, kDeleted, false, {},
+       std::nullopt, Bytes(stored.begin(), stored.begin() + 14)},
       {"a FIFO: the same words at start and close", kFifo, kNothing, false,
        {notAFile + "; starting with one red goldfish", "cannot save settings: " + notAFile},
-       std::nullopt},
+       std::nullopt, std::nullopt},
       {"a FIFO replaced by a file: the file is kept", kFifo, kReplaced, false,
-       {notAFile + "; starting with one red goldfish", kept}, other},
-      {"nothing, and nothing can be made: the cause at start", kLockedDir, kNothing, true,
-       {"cannot create SET (Permission denied); starting with one red goldfish",
-        "cannot save settings to SET (Permission denied)"}, std::nullopt},
+       {notAFile + "; starting with one red goldfish", kept}, other, other},
+      {"nothing, and nothing can be made: the cause at start, at OK and at close", kLockedDir,
+       kNothing, true,
+       {"cannot create SET (Permission denied); starting with one red goldfish", cannotSave,
+        cannotSave}, std::nullopt, std::nullopt},
   };
   // clang-format on
 
   TempDir dir;
   testing::GiveToUnprivileged(dir.path().string());
-  // Each row's lines, a row to a line, the lines ended by tabs.
+  // Each row's lines, a row to a line, the lines ended by tabs, and what SET
+  // held right after the OK, as hex.
   const std::string said = testing::RunUnprivileged([&] {
     std::string out;
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -253,23 +271,40 @@ TEST(SettingsFile, TheCloseNeverWritesOverSettingsItCouldNotRead) {
       }
       Reports reports;
       SettingsFile file{"SET", reports.fn()};
-      SettingsRecord settings;
-      ReadSettings(settings, file);
-      if (row.during != kNothing) {
+      file.Read();
+      const auto replace = [&] {
         ::unlink("SET");
-      }
-      if (row.during == kReplaced) {
         WriteBytes("SET", other);
+      };
+      if (row.during == kDeleted) {
+        ::unlink("SET");
+      } else if (row.during == kReplaced) {
+        replace();
       }
       if (row.chosen) {
-        settings = choice;
-        file.chosen = true;
+        file.Confirm(choice);
       }
-      WriteSettings(settings, file);
+      // Read back as its owner, whatever the run may do.
+      ::chmod("SET", 0644);
+      std::string atOk = "-";
+      if (std::filesystem::is_regular_file("SET")) {
+        atOk.clear();
+        for (std::uint8_t b : ReadBytes("SET")) {
+          atOk += "0123456789abcdef"[b >> 4];
+          atOk += "0123456789abcdef"[b & 15];
+        }
+      }
+      if (row.start == kWriteOnly && std::filesystem::is_regular_file("SET")) {
+        ::chmod("SET", 0222);
+      }
+      if (row.during == kReplacedAfterOk) {
+        replace();
+      }
+      file.Close();
       for (const std::string& line : reports.lines) {
         out += line + "\t";
       }
-      out += "\n";
+      out += "|" + atOk + "\n";
     }
     return out;
   });
@@ -277,15 +312,23 @@ TEST(SettingsFile, TheCloseNeverWritesOverSettingsItCouldNotRead) {
   std::istringstream lines(said);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     SCOPED_TRACE(rows[i].name);
-    std::string line, expected;
+    std::string line, expected = "|-";
     std::getline(lines, line);
-    for (const std::string& l : rows[i].lines) {
-      expected += l + "\t";
+    if (rows[i].atOk) {
+      expected = "|";
+      for (std::uint8_t b : *rows[i].atOk) {
+        expected += "0123456789abcdef"[b >> 4];
+        expected += "0123456789abcdef"[b & 15];
+      }
+    }
+    for (auto l = rows[i].lines.rbegin(); l != rows[i].lines.rend(); ++l) {
+      expected.insert(0, *l + "\t");
     }
     EXPECT_EQ(line, expected);
     const std::string set = dir.File(std::to_string(i)) + "/SET";
     EXPECT_EQ(std::filesystem::is_regular_file(set), rows[i].after.has_value());
     if (rows[i].after) {
+      ::chmod(set.c_str(), 0644);
       EXPECT_EQ(ReadBytes(set), *rows[i].after);
     }
   }
@@ -302,8 +345,7 @@ TEST(SettingsFile, AnyFileContentGivesAUsableRecordAndIsNotChangedByReading) {
     }
     WriteBytes(set, bytes);
     SettingsFile file{set, [](const std::string&) {}};
-    SettingsRecord settings;
-    ReadSettings(settings, file);
+    const SettingsRecord settings = file.Read();
     ASSERT_GE(settings.lastFish, 0);
     ASSERT_LE(settings.lastFish, kMaxLastFish);
     ASSERT_EQ(ReadBytes(set), bytes);

@@ -9,17 +9,14 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "sim/aquarium.h"
 #include "sim/heading.h"
-#include "sim/slow_tick.h"
-#include "sim/stock.h"
-#include "sim/swim.h"
+#include "sim/tank_area.h"
 
 namespace finbowl {
 namespace {
 
 constexpr int kFrames = 1'000'000;
-constexpr int kWidth = 640;
-constexpr int kHeight = 450;
 constexpr int kSlowTickEvery = 25;
 constexpr int kRestockEvery = 2999;
 constexpr int kNeverStocked = -1;
@@ -28,7 +25,7 @@ constexpr int kNeverStocked = -1;
 // normal move starts at most at W - 76 and goes at most 10 further; a
 // left-facing move starts at 1 or more and goes at most 10 back.
 constexpr int kMinX = -9;
-constexpr int kMaxX = kWidth - 66;
+constexpr int kMaxX = kTankWidth - 66;
 // The top and bottom limits reverse the drift only after a move has passed
 // them, so a fish heading out from inside overshoots by at most one step, to -20
 // or 385. Those are no hard bounds: a rise can stop at -11, and a heading that
@@ -82,24 +79,10 @@ const char* Broken(const FishTable& table, const std::array<int, kFishSlots>& ki
   return nullptr;
 }
 
-bool SameExcept(const FishTable& a, const FishTable& b, std::size_t except) {
-  for (std::size_t j = 0; j < kFishSlots; ++j) {
-    if (j == except) {
-      continue;
-    }
-    if (a.fish[j] != b.fish[j] || a.bubble[j] != b.bubble[j]) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// What one frame of fish i may do beyond keeping the table sound.
+// What one frame may do to fish i beyond keeping the table sound; a fish's
+// step reads and writes no other fish's records.
 const char* BrokenSwim(const FishTable& before, const FishTable& after, std::size_t i,
                        bool bubbleRose) {
-  if (!SameExcept(before, after, i)) {
-    return "another fish's records changed";
-  }
   const Fish& was = before.fish[i];
   const Fish& is = after.fish[i];
   const Bubble& bubbleWas = before.bubble[i];
@@ -169,9 +152,9 @@ const char* BrokenStock(const FishTable& before, const FishTable& after,
 }
 
 TEST(SimulationSoak, AMillionFramesKeepTheTableSound) {
-  ClockRandom random(StoppedClock, 20240601);
-  FishTable table;
-  SettingsRecord settings;
+  Aquarium aquarium({}, std::make_unique<ClockRandom>(StoppedClock, 20240601));
+  // The restocks' choices come from a generator of their own.
+  ClockRandom chooser(StoppedClock, 7);
   std::array<int, kFishSlots> kinds;
   kinds.fill(kNeverStocked);
   // What the run went through, so that a table kept sound by fish that never
@@ -180,49 +163,60 @@ TEST(SimulationSoak, AMillionFramesKeepTheTableSound) {
   long turnsLeft = 0, turnsRight = 0, bubblesDrawn = 0, atTheSurface = 0;
 
   auto restock = [&] {
-    const FishTable before = table;
-    StockTank(table, settings, random, [] { return kHeight; });
+    const FishTable before = aquarium.table();
+    aquarium.Stock([] { return kTankHeight; });
+    const SettingsRecord& settings = aquarium.settings();
     for (int j = 0; j <= settings.lastFish; ++j) {
       kinds[static_cast<std::size_t>(j)] = settings.fishKind[static_cast<std::size_t>(j)];
     }
-    return BrokenStock(before, table, settings);
+    return BrokenStock(before, aquarium.table(), settings);
   };
   ASSERT_EQ(restock(), nullptr);
 
   for (int frame = 1; frame <= kFrames; ++frame) {
-    const int last = settings.lastFish;
-    for (int i = 0; i <= last; ++i) {
-      const FishTable before = table;
-      const bool bubbleRose = SwimFish(table, i, kWidth, random);
-      const char* broken = BrokenSwim(before, table, static_cast<std::size_t>(i), bubbleRose);
-      if (broken == nullptr) {
-        broken = Broken(table, kinds);
+    const int last = aquarium.settings().lastFish;
+    const FishTable before = aquarium.table();
+    const Frame shown = aquarium.Step(kTankWidth);
+    const FishTable& after = aquarium.table();
+    ASSERT_EQ(shown.count, last + 1) << "frame " << frame;
+    for (int i = 0; i < kFishSlots; ++i) {
+      const auto slot = static_cast<std::size_t>(i);
+      if (i > last) {
+        ASSERT_TRUE(before.fish[slot] == after.fish[slot] &&
+                    before.bubble[slot] == after.bubble[slot])
+            << "frame " << frame << ": fish " << i << " is not live and changed";
+        continue;
       }
-      ASSERT_EQ(broken, nullptr) << "frame " << frame << ", fish " << i;
-      const Fish& was = before.fish[static_cast<std::size_t>(i)];
-      const Fish& is = table.fish[static_cast<std::size_t>(i)];
+      const ShownFish& f = shown.shown[slot];
+      ASSERT_TRUE(f.fish == after.fish[slot] && (!f.bubbleShown || f.bubble == after.bubble[slot]))
+          << "frame " << frame << ": fish " << i << " shown other than it is";
+      const char* broken = BrokenSwim(before, after, slot, f.bubbleShown);
+      ASSERT_EQ(broken ? broken : Broken(after, kinds), nullptr)
+          << "frame " << frame << ", fish " << i;
+      const Fish& was = before.fish[slot];
+      const Fish& is = after.fish[slot];
       lowestX = std::min<int>(lowestX, is.x);
       highestX = std::max<int>(highestX, is.x);
       lowestY = std::min<int>(lowestY, is.y);
       highestY = std::max<int>(highestY, is.y);
       turnsLeft += FacesRight(was.dir) && FacesLeft(is.dir);
       turnsRight += FacesLeft(was.dir) && FacesRight(is.dir);
-      bubblesDrawn += bubbleRose;
+      bubblesDrawn += f.bubbleShown;
       atTheSurface += is.rising == 1 && is.y <= -10;
     }
     if (frame % kSlowTickEvery == 0) {
-      const FishTable before = table;
-      SlowTick(table, settings, random);
-      const char* broken = BrokenTick(before, table, last);
-      ASSERT_EQ(broken ? broken : Broken(table, kinds), nullptr) << "slow tick, frame " << frame;
+      const FishTable beforeTick = aquarium.table();
+      aquarium.SlowTick();
+      const char* broken = BrokenTick(beforeTick, aquarium.table(), last);
+      ASSERT_EQ(broken ? broken : Broken(aquarium.table(), kinds), nullptr)
+          << "slow tick, frame " << frame;
     }
     if (frame % kRestockEvery == 0) {
-      settings.lastFish = static_cast<std::int16_t>(std::floor(5 * random.Uniform()));
-      for (auto& kind : settings.fishKind) {
-        kind = static_cast<std::int16_t>(std::floor(2 * random.Uniform()));
-      }
+      aquarium.Choose(static_cast<int>(std::floor(5 * chooser.Uniform())) + 1,
+                      static_cast<int>(std::floor(6 * chooser.Uniform())));
       const char* broken = restock();
-      ASSERT_EQ(broken ? broken : Broken(table, kinds), nullptr) << "restock, frame " << frame;
+      ASSERT_EQ(broken ? broken : Broken(aquarium.table(), kinds), nullptr)
+          << "restock, frame " << frame;
     }
   }
   EXPECT_EQ(lowestX, kMinX);

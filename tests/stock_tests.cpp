@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "sim/tank_area.h"
 #include "support/scripted_random.h"
 #include "support/sim_printers.h"
 
@@ -13,7 +14,7 @@ namespace {
 
 using testing::ScriptedRandom;
 
-const auto kTankHeight = [] { return 450; };
+const auto kTankClientHeight = [] { return kTankHeight; };
 
 SettingsRecord Settings(std::int16_t lastFish, std::array<std::int16_t, kFishSlots> kinds = {}) {
   return SettingsRecord{lastFish, kinds};
@@ -31,7 +32,7 @@ TEST(StockTank, FirstStartWithOneRedFish) {
         Row{0.5, 0.999, {0, 374, 1, 0, 0, 0}}, Row{0.99, 0.3, {0, 112, 1, 0, 0, 0}}}) {
     FishTable table;
     ScriptedRandom random{row.headingU, row.heightU};
-    StockTank(table, SettingsRecord{}, random, kTankHeight);
+    StockTank(table, SettingsRecord{}, random, kTankClientHeight);
     EXPECT_EQ(random.Calls(), "RUU");
     FishTable expected;
     expected.fish[0] = row.expected;
@@ -43,7 +44,7 @@ TEST(StockTank, KindsGiveTheRightFacingSheetsAndHeightIsReadForEveryFish) {
   FishTable table;
   ScriptedRandom random{0.2, 0.5, 0.7, 0.5, 0.4, 0.5};
   // The window is resized between the fish.
-  std::vector<int> heights = {450, 175, 75};
+  std::vector<int> heights = {kTankHeight, 175, 75};
   std::size_t asked = 0;
   StockTank(table, Settings(2, {0, 1, 0, 1, 1, 1}), random, [&] { return heights[asked++]; });
   EXPECT_EQ(random.Calls(), "RUURUURUU");
@@ -74,7 +75,7 @@ TEST(StockTank, UnknownKindKeepsTheSheetAndItsFacing) {
     ScriptedRandom random{row.headingU, 0.0};
     SettingsRecord settings;
     settings.fishKind[0] = row.kind;
-    StockTank(table, settings, random, kTankHeight);
+    StockTank(table, settings, random, kTankClientHeight);
     EXPECT_EQ(table.fish[0], (Fish{300, 0, row.dir, 0, row.sheet, 0})) << row.what;
   }
 }
@@ -97,7 +98,7 @@ TEST(StockTank, RestockKeepsPositionsBubblesAndTheRecordsAboveLastFish) {
   expected.fish[1] = {91, 112, 0, 0, 0, 0};
 
   ScriptedRandom random{0.5, 0.1, 0.25, 0.3};
-  StockTank(table, Settings(1, {1, 0, 1, 1, 1, 1}), random, kTankHeight);
+  StockTank(table, Settings(1, {1, 0, 1, 1, 1, 1}), random, kTankClientHeight);
   EXPECT_EQ(random.Calls(), "RUURUU");
   EXPECT_EQ(table, expected);
 }
@@ -116,7 +117,7 @@ TEST(StockTank, VisitsOnlyTheSixSlotsWhateverLastFishHolds) {
     int asked = 0;
     StockTank(table, Settings(row.lastFish), random, [&] {
       ++asked;
-      return 450;
+      return kTankHeight;
     });
     EXPECT_EQ(static_cast<std::size_t>(asked), row.fish) << row.lastFish;
   }

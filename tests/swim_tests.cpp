@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/tank_area.h"
 #include "support/scripted_random.h"
 #include "support/sim_printers.h"
 
@@ -15,7 +16,6 @@ namespace {
 
 using testing::ScriptedRandom;
 
-constexpr int kWidth = 640;
 constexpr Bubble kNoBubble{};
 // An active bubble somewhere above the fish.
 constexpr Bubble kBubble{1, 300, 150};
@@ -55,19 +55,19 @@ TEST(SwimFish, NormalMovesAndWallFrames) {
   // clang-format off
   RunRows({
       {"right, level, half a step",
-       {100, 200, 1, 0, 0, 0}, kNoBubble, 0, kWidth, {0.5}, "RU",
+       {100, 200, 1, 0, 0, 0}, kNoBubble, 0, kTankWidth, {0.5}, "RU",
        {105, 200, 1, 75, 0, 0}, kNoBubble, 0, false},
       {"right, last normal position, no step",
-       {564, 200, 1, 0, 2, 0}, kNoBubble, 0, kWidth, {0.0}, "RU",
+       {564, 200, 1, 0, 2, 0}, kNoBubble, 0, kTankWidth, {0.0}, "RU",
        {564, 200, 1, 75, 2, 0}, kNoBubble, 0, false},
       {"right, last normal position, longest step",
-       {564, 200, 1, 0, 0, 0}, kNoBubble, 0, kWidth, {0.99}, "RU",
+       {564, 200, 1, 0, 0, 0}, kNoBubble, 0, kTankWidth, {0.99}, "RU",
        {574, 200, 1, 75, 0, 0}, kNoBubble, 0, false},
       {"right wall frame: pushed back, frame held, bubble neither rises nor shows",
-       {565, 200, 1, 75, 0, 0}, kBubble, 0, kWidth, {}, "R",
+       {565, 200, 1, 75, 0, 0}, kBubble, 0, kTankWidth, {}, "R",
        {560, 200, 1, 75, 0, 0}, kBubble, 1, false},
       {"right wall frame from beyond the wall",
-       {574, 200, 0, 150, 0, 0}, kNoBubble, 2, kWidth, {}, "R",
+       {574, 200, 0, 150, 0, 0}, kNoBubble, 2, kTankWidth, {}, "R",
        {569, 200, 0, 150, 0, 0}, kNoBubble, 3, false},
       {"a wider window moves the right wall out",
        {565, 200, 1, 0, 0, 0}, kNoBubble, 0, 700, {0.5}, "RU",
@@ -79,30 +79,30 @@ TEST(SwimFish, NormalMovesAndWallFrames) {
        {525, 200, 1, 0, 0, 0}, kNoBubble, 0, 600, {}, "R",
        {520, 200, 1, 0, 0, 0}, kNoBubble, 1, false},
       {"left, last normal position, longest step",
-       {1, 200, 4, 0, 1, 0}, kNoBubble, 0, kWidth, {0.99}, "RU",
+       {1, 200, 4, 0, 1, 0}, kNoBubble, 0, kTankWidth, {0.99}, "RU",
        {-9, 200, 4, 75, 1, 0}, kNoBubble, 0, false},
       {"left, last normal position, no step",
-       {1, 200, 4, 75, 3, 0}, kNoBubble, 0, kWidth, {0.0}, "RU",
+       {1, 200, 4, 75, 3, 0}, kNoBubble, 0, kTankWidth, {0.0}, "RU",
        {1, 200, 4, 150, 3, 0}, kNoBubble, 0, false},
       // 10u is 3.5 once rounded, and 2 - 3.5 is a tie that goes to the even
       // -2; a fused multiply-add skips the first rounding and gives -1.
       {"left, a step that ends on a rounding tie",
-       {2, 200, 4, 0, 1, 0}, kNoBubble, 0, kWidth, {0.35}, "RU",
+       {2, 200, 4, 0, 1, 0}, kNoBubble, 0, kTankWidth, {0.35}, "RU",
        {-2, 200, 4, 75, 1, 0}, kNoBubble, 0, false},
       {"left wall frame",
-       {0, 200, 4, 75, 1, 0}, kBubble, 0, kWidth, {}, "R",
+       {0, 200, 4, 75, 1, 0}, kBubble, 0, kTankWidth, {}, "R",
        {5, 200, 4, 75, 1, 0}, kBubble, 1, false},
       {"left wall frame from beyond the wall",
-       {-9, 200, 3, 0, 1, 0}, kNoBubble, 1, kWidth, {}, "R",
+       {-9, 200, 3, 0, 1, 0}, kNoBubble, 1, kTankWidth, {}, "R",
        {-4, 200, 3, 0, 1, 0}, kNoBubble, 2, false},
       {"the last column of the stroke wraps to the first",
-       {100, 200, 1, 150, 0, 0}, kNoBubble, 0, kWidth, {0.5}, "RU",
+       {100, 200, 1, 150, 0, 0}, kNoBubble, 0, kTankWidth, {0.5}, "RU",
        {105, 200, 1, 0, 0, 0}, kNoBubble, 0, false},
       {"a heading outside 0..5 stands still",
-       {100, 200, 6, 75, 0, 0}, kBubble, 0, kWidth, {}, "R",
+       {100, 200, 6, 75, 0, 0}, kBubble, 0, kTankWidth, {}, "R",
        {100, 200, 6, 75, 0, 0}, kBubble, 0, false},
       {"a negative heading stands still, even at a wall",
-       {0, 200, -1, 75, 1, 0}, kBubble, 3, kWidth, {}, "R",
+       {0, 200, -1, 75, 1, 0}, kBubble, 3, kTankWidth, {}, "R",
        {0, 200, -1, 75, 1, 0}, kBubble, 3, false},
   });
   // clang-format on
@@ -112,32 +112,32 @@ TEST(SwimFish, TurnsOnTheFourthWallFrame) {
   // clang-format off
   RunRows({
       {"right wall, third frame: no turn yet",
-       {565, 200, 1, 75, 0, 0}, kNoBubble, 2, kWidth, {}, "R",
+       {565, 200, 1, 75, 0, 0}, kNoBubble, 2, kTankWidth, {}, "R",
        {560, 200, 1, 75, 0, 0}, kNoBubble, 3, false},
       // The turned fish runs the left-facing step in the same frame.
       {"right wall turn, r = 0: left and up, first step at once",
-       {565, 200, 1, 75, 0, 0}, kNoBubble, 3, kWidth, {0.0, 0.5, 0.5}, "RRUUU",
+       {565, 200, 1, 75, 0, 0}, kNoBubble, 3, kTankWidth, {0.0, 0.5, 0.5}, "RRUUU",
        {555, 195, 3, 150, 1, 0}, kNoBubble, 0, false},
       {"right wall turn, r = 1: left and down (floor, not round, of 3u = 1.98)",
-       {565, 200, 1, 75, 2, 0}, kNoBubble, 3, kWidth, {0.66, 0.5, 0.5}, "RRUUU",
+       {565, 200, 1, 75, 2, 0}, kNoBubble, 3, kTankWidth, {0.66, 0.5, 0.5}, "RRUUU",
        {555, 205, 5, 150, 3, 0}, kNoBubble, 0, false},
       {"right wall turn, r = 2: left and level",
-       {565, 200, 0, 150, 0, 0}, kNoBubble, 3, kWidth, {0.99, 0.5}, "RRUU",
+       {565, 200, 0, 150, 0, 0}, kNoBubble, 3, kTankWidth, {0.99, 0.5}, "RRUU",
        {555, 200, 4, 0, 1, 0}, kNoBubble, 0, false},
       {"right wall turn with a bubble: it rises by the left-facing rule",
-       {565, 200, 1, 75, 0, 0}, kBubble, 3, kWidth, {0.99, 0.5, 0.99}, "RRUUU",
+       {565, 200, 1, 75, 0, 0}, kBubble, 3, kTankWidth, {0.99, 0.5, 0.99}, "RRUUU",
        {555, 200, 4, 150, 1, 0}, {1, 300, 141}, 0, true},
       {"left wall turn, r = 0: right and up, no further move",
-       {0, 200, 4, 75, 1, 0}, kNoBubble, 3, kWidth, {0.0}, "RRU",
+       {0, 200, 4, 75, 1, 0}, kNoBubble, 3, kTankWidth, {0.0}, "RRU",
        {5, 200, 0, 75, 0, 0}, kNoBubble, 0, false},
       {"left wall turn, u just under a half: still r = 0",
-       {0, 200, 3, 75, 3, 0}, kNoBubble, 3, kWidth, {0.49}, "RRU",
+       {0, 200, 3, 75, 3, 0}, kNoBubble, 3, kTankWidth, {0.49}, "RRU",
        {5, 200, 0, 75, 2, 0}, kNoBubble, 0, false},
       {"left wall turn, r = 1: right and down",
-       {0, 200, 5, 0, 3, 0}, kNoBubble, 3, kWidth, {0.5}, "RRU",
+       {0, 200, 5, 0, 3, 0}, kNoBubble, 3, kTankWidth, {0.5}, "RRU",
        {5, 200, 2, 0, 2, 0}, kNoBubble, 0, false},
       {"left wall turn never gives the level heading; the bubble stays",
-       {-3, 200, 4, 75, 1, 0}, kBubble, 3, kWidth, {0.99}, "RRU",
+       {-3, 200, 4, 75, 1, 0}, kBubble, 3, kTankWidth, {0.99}, "RRU",
        {2, 200, 2, 75, 0, 0}, kBubble, 0, false},
   });
   // clang-format on
@@ -147,35 +147,35 @@ TEST(SwimFish, DriftReversesAtTopAndBottom) {
   // clang-format off
   RunRows({
       {"right and down past the bottom turns up",
-       {100, 370, 2, 0, 0, 0}, kNoBubble, 0, kWidth, {0.0, 0.8}, "RUU",
+       {100, 370, 2, 0, 0, 0}, kNoBubble, 0, kTankWidth, {0.0, 0.8}, "RUU",
        {100, 378, 0, 75, 0, 0}, kNoBubble, 0, false},
       {"right and up past the top turns down",
-       {100, -5, 0, 0, 0, 0}, kNoBubble, 0, kWidth, {0.0, 0.7}, "RUU",
+       {100, -5, 0, 0, 0, 0}, kNoBubble, 0, kTankWidth, {0.0, 0.7}, "RUU",
        {100, -12, 2, 75, 0, 0}, kNoBubble, 0, false},
       {"left and down past the bottom turns up",
-       {100, 370, 5, 0, 1, 0}, kNoBubble, 0, kWidth, {0.0, 0.8}, "RUU",
+       {100, 370, 5, 0, 1, 0}, kNoBubble, 0, kTankWidth, {0.0, 0.8}, "RUU",
        {100, 378, 3, 75, 1, 0}, kNoBubble, 0, false},
       {"left and up past the top turns down",
-       {100, -5, 3, 0, 1, 0}, kNoBubble, 0, kWidth, {0.0, 0.7}, "RUU",
+       {100, -5, 3, 0, 1, 0}, kNoBubble, 0, kTankWidth, {0.0, 0.7}, "RUU",
        {100, -12, 5, 75, 1, 0}, kNoBubble, 0, false},
       {"reaching the bottom limit exactly is no reversal",
-       {100, 365, 2, 0, 0, 0}, kNoBubble, 0, kWidth, {0.0, 0.99}, "RUU",
+       {100, 365, 2, 0, 0, 0}, kNoBubble, 0, kTankWidth, {0.0, 0.99}, "RUU",
        {100, 375, 2, 75, 0, 0}, kNoBubble, 0, false},
       {"reaching the top limit exactly is no reversal",
-       {100, 0, 3, 0, 1, 0}, kNoBubble, 0, kWidth, {0.0, 0.99}, "RUU",
+       {100, 0, 3, 0, 1, 0}, kNoBubble, 0, kTankWidth, {0.0, 0.99}, "RUU",
        {100, -10, 3, 75, 1, 0}, kNoBubble, 0, false},
       {"a level fish a rise left above the top turns down",
-       {100, -11, 1, 0, 0, 0}, kNoBubble, 0, kWidth, {0.5}, "RU",
+       {100, -11, 1, 0, 0, 0}, kNoBubble, 0, kTankWidth, {0.5}, "RU",
        {105, -11, 2, 75, 0, 0}, kNoBubble, 0, false},
       {"the same, facing left",
-       {100, -11, 4, 0, 3, 0}, kNoBubble, 0, kWidth, {0.5}, "RU",
+       {100, -11, 4, 0, 3, 0}, kNoBubble, 0, kTankWidth, {0.5}, "RU",
        {95, -11, 5, 75, 3, 0}, kNoBubble, 0, false},
       // An up heading given while above the top limit takes one more step up.
       {"an up heading above the top limit climbs once more, then turns",
-       {100, -11, 0, 0, 0, 0}, kNoBubble, 0, kWidth, {0.0, 0.99}, "RUU",
+       {100, -11, 0, 0, 0, 0}, kNoBubble, 0, kTankWidth, {0.0, 0.99}, "RUU",
        {100, -21, 2, 75, 0, 0}, kNoBubble, 0, false},
       {"a level fish below the bottom limit (taller window) turns up",
-       {100, 380, 4, 0, 1, 0}, kNoBubble, 0, kWidth, {0.0}, "RU",
+       {100, 380, 4, 0, 1, 0}, kNoBubble, 0, kTankWidth, {0.0}, "RU",
        {100, 380, 3, 75, 1, 0}, kNoBubble, 0, false},
   });
   // clang-format on
@@ -185,25 +185,25 @@ TEST(SwimFish, RisingFishOnlyRise) {
   // clang-format off
   RunRows({
       {"odd height: stops at -11",
-       {100, -9, 1, 75, 0, 1}, kBubble, 0, kWidth, {}, "R",
+       {100, -9, 1, 75, 0, 1}, kBubble, 0, kTankWidth, {}, "R",
        {100, -11, 1, 75, 0, 1}, kBubble, 0, false},
       {"and holds there",
-       {100, -11, 0, 75, 0, 1}, kBubble, 0, kWidth, {}, "R",
+       {100, -11, 0, 75, 0, 1}, kBubble, 0, kTankWidth, {}, "R",
        {100, -11, 0, 75, 0, 1}, kBubble, 0, false},
       {"even height: holds at -10",
-       {100, -10, 2, 150, 2, 1}, kNoBubble, 0, kWidth, {}, "R",
+       {100, -10, 2, 150, 2, 1}, kNoBubble, 0, kTankWidth, {}, "R",
        {100, -10, 2, 150, 2, 1}, kNoBubble, 0, false},
       {"two pixels a frame",
-       {100, 300, 1, 0, 0, 1}, kNoBubble, 0, kWidth, {}, "R",
+       {100, 300, 1, 0, 0, 1}, kNoBubble, 0, kTankWidth, {}, "R",
        {100, 298, 1, 0, 0, 1}, kNoBubble, 0, false},
       {"facing left",
-       {100, -9, 5, 75, 3, 1}, kBubble, 0, kWidth, {}, "R",
+       {100, -9, 5, 75, 3, 1}, kBubble, 0, kTankWidth, {}, "R",
        {100, -11, 5, 75, 3, 1}, kBubble, 0, false},
       {"at the right wall: no wall frame",
-       {565, 100, 1, 75, 0, 1}, kNoBubble, 3, kWidth, {}, "R",
+       {565, 100, 1, 75, 0, 1}, kNoBubble, 3, kTankWidth, {}, "R",
        {565, 98, 1, 75, 0, 1}, kNoBubble, 3, false},
       {"at the left wall: no wall frame",
-       {0, 100, 4, 75, 1, 1}, kNoBubble, 3, kWidth, {}, "R",
+       {0, 100, 4, 75, 1, 1}, kNoBubble, 3, kTankWidth, {}, "R",
        {0, 98, 4, 75, 1, 1}, kNoBubble, 3, false},
   });
   // clang-format on
@@ -213,25 +213,25 @@ TEST(SwimFish, BubblesRiseOnNormalMoves) {
   // clang-format off
   RunRows({
       {"right-facing: reseed, then up by floor(20u) = 19",
-       {100, 200, 1, 0, 0, 0}, kBubble, 0, kWidth, {0.5, 0.99}, "RURU",
+       {100, 200, 1, 0, 0, 0}, kBubble, 0, kTankWidth, {0.5, 0.99}, "RURU",
        {105, 200, 1, 75, 0, 0}, {1, 300, 131}, 0, true},
       {"right-facing: a zero rise is still drawn",
-       {100, 200, 1, 0, 0, 0}, kBubble, 0, kWidth, {0.5, 0.0}, "RURU",
+       {100, 200, 1, 0, 0, 0}, kBubble, 0, kTankWidth, {0.5, 0.0}, "RURU",
        {105, 200, 1, 75, 0, 0}, kBubble, 0, true},
       {"right-facing diagonal: the bubble's draw comes after both steps",
-       {100, 200, 2, 0, 0, 0}, kBubble, 0, kWidth, {0.5, 0.5, 0.5}, "RUURU",
+       {100, 200, 2, 0, 0, 0}, kBubble, 0, kTankWidth, {0.5, 0.5, 0.5}, "RUURU",
        {105, 205, 2, 75, 0, 0}, {1, 300, 140}, 0, true},
       {"left-facing: no reseed, up by floor(10u) = 9",
-       {100, 200, 4, 0, 1, 0}, kBubble, 0, kWidth, {0.5, 0.99}, "RUU",
+       {100, 200, 4, 0, 1, 0}, kBubble, 0, kTankWidth, {0.5, 0.99}, "RUU",
        {95, 200, 4, 75, 1, 0}, {1, 300, 141}, 0, true},
       {"left-facing diagonal",
-       {100, 200, 3, 0, 1, 0}, kBubble, 0, kWidth, {0.5, 0.5, 0.5}, "RUUU",
+       {100, 200, 3, 0, 1, 0}, kBubble, 0, kTankWidth, {0.5, 0.5, 0.5}, "RUUU",
        {95, 195, 3, 75, 1, 0}, {1, 300, 145}, 0, true},
       {"a bubble far above the tank goes on rising",
-       {100, 200, 1, 0, 0, 0}, {1, 300, -400}, 0, kWidth, {0.5, 0.5}, "RURU",
+       {100, 200, 1, 0, 0, 0}, {1, 300, -400}, 0, kTankWidth, {0.5, 0.5}, "RURU",
        {105, 200, 1, 75, 0, 0}, {1, 300, -410}, 0, true},
       {"an inactive bubble is left alone",
-       {100, 200, 1, 0, 0, 0}, {0, 300, 150}, 0, kWidth, {0.5}, "RU",
+       {100, 200, 1, 0, 0, 0}, {0, 300, 150}, 0, kTankWidth, {0.5}, "RU",
        {105, 200, 1, 75, 0, 0}, {0, 300, 150}, 0, false},
   });
   // clang-format on
@@ -242,34 +242,34 @@ TEST(SwimFish, StepsRoundHalvesToEven) {
   // clang-format off
   RunRows({
       {"100 + 2.5",
-       {100, 200, 1, 0, 0, 0}, kNoBubble, 0, kWidth, {0.25}, "RU",
+       {100, 200, 1, 0, 0, 0}, kNoBubble, 0, kTankWidth, {0.25}, "RU",
        {102, 200, 1, 75, 0, 0}, kNoBubble, 0, false},
       {"101 + 2.5",
-       {101, 200, 1, 0, 0, 0}, kNoBubble, 0, kWidth, {0.25}, "RU",
+       {101, 200, 1, 0, 0, 0}, kNoBubble, 0, kTankWidth, {0.25}, "RU",
        {104, 200, 1, 75, 0, 0}, kNoBubble, 0, false},
       {"100 + 7.5",
-       {100, 200, 1, 0, 0, 0}, kNoBubble, 0, kWidth, {0.75}, "RU",
+       {100, 200, 1, 0, 0, 0}, kNoBubble, 0, kTankWidth, {0.75}, "RU",
        {108, 200, 1, 75, 0, 0}, kNoBubble, 0, false},
       {"101 + 7.5",
-       {101, 200, 1, 0, 0, 0}, kNoBubble, 0, kWidth, {0.75}, "RU",
+       {101, 200, 1, 0, 0, 0}, kNoBubble, 0, kTankWidth, {0.75}, "RU",
        {108, 200, 1, 75, 0, 0}, kNoBubble, 0, false},
       {"100 - 2.5",
-       {100, 200, 4, 0, 1, 0}, kNoBubble, 0, kWidth, {0.25}, "RU",
+       {100, 200, 4, 0, 1, 0}, kNoBubble, 0, kTankWidth, {0.25}, "RU",
        {98, 200, 4, 75, 1, 0}, kNoBubble, 0, false},
       {"101 - 2.5",
-       {101, 200, 4, 0, 1, 0}, kNoBubble, 0, kWidth, {0.25}, "RU",
+       {101, 200, 4, 0, 1, 0}, kNoBubble, 0, kTankWidth, {0.25}, "RU",
        {98, 200, 4, 75, 1, 0}, kNoBubble, 0, false},
       {"3 - 7.5 crosses zero",
-       {3, 200, 4, 0, 1, 0}, kNoBubble, 0, kWidth, {0.75}, "RU",
+       {3, 200, 4, 0, 1, 0}, kNoBubble, 0, kTankWidth, {0.75}, "RU",
        {-4, 200, 4, 75, 1, 0}, kNoBubble, 0, false},
       {"y 100 + 2.5",
-       {100, 100, 2, 0, 0, 0}, kNoBubble, 0, kWidth, {0.0, 0.25}, "RUU",
+       {100, 100, 2, 0, 0, 0}, kNoBubble, 0, kTankWidth, {0.0, 0.25}, "RUU",
        {100, 102, 2, 75, 0, 0}, kNoBubble, 0, false},
       {"y -4 - 2.5: -6, not -7",
-       {100, -4, 0, 0, 0, 0}, kNoBubble, 0, kWidth, {0.0, 0.25}, "RUU",
+       {100, -4, 0, 0, 0, 0}, kNoBubble, 0, kTankWidth, {0.0, 0.25}, "RUU",
        {100, -6, 0, 75, 0, 0}, kNoBubble, 0, false},
       {"y -3 - 2.5: -6",
-       {100, -3, 3, 0, 1, 0}, kNoBubble, 0, kWidth, {0.0, 0.25}, "RUU",
+       {100, -3, 3, 0, 1, 0}, kNoBubble, 0, kTankWidth, {0.0, 0.25}, "RUU",
        {100, -6, 3, 75, 1, 0}, kNoBubble, 0, false},
   });
   // clang-format on
@@ -285,12 +285,12 @@ TEST(SwimFish, MovesOnlyTheRecordsOfItsIndex) {
   expected.fish[3] = {108, 200, 1, 75, 0, 0};
   expected.bubble[3].y = 140;
   ScriptedRandom random{0.5, 0.5};
-  EXPECT_TRUE(SwimFish(table, 3, kWidth, random));
+  EXPECT_TRUE(SwimFish(table, 3, kTankWidth, random));
   EXPECT_EQ(table, expected);
 
   // No index outside the six slots is ever touched.
   for (int i : {-1, kFishSlots, 100}) {
-    EXPECT_FALSE(SwimFish(table, i, kWidth, random));
+    EXPECT_FALSE(SwimFish(table, i, kTankWidth, random));
   }
   EXPECT_EQ(table, expected);
 }
@@ -309,19 +309,19 @@ TEST(SwimFish, FishShareTheWallCount) {
     if (!bumps) {
       random.Push({0.5});  // back to 565
     }
-    SwimFish(table, 0, kWidth, random);
+    SwimFish(table, 0, kTankWidth, random);
     EXPECT_EQ(random.TakeCalls(), fish0Calls[static_cast<std::size_t>(frame - 1)]);
     EXPECT_EQ(table.fish[0].dir, 1);
     EXPECT_EQ(table.fish[0].x, bumps ? 560 : 565);
 
     if (frame < 6) {
       random.Push({0.99});  // 10 to the left
-      SwimFish(table, 1, kWidth, random);
+      SwimFish(table, 1, kTankWidth, random);
       EXPECT_EQ(random.TakeCalls(), "RU");
       EXPECT_EQ(table.wallCount, (frame + 1) / 2);
     } else {
       random.Push({0.5});
-      SwimFish(table, 1, kWidth, random);
+      SwimFish(table, 1, kTankWidth, random);
       EXPECT_EQ(random.TakeCalls(), "RRU");
     }
   }
@@ -352,7 +352,7 @@ TEST(SwimFishStatistics, NormalStepsAverageFivePixels) {
   FishTable table;
   for (int n = 0; n < kFrames; ++n) {
     table.fish[0] = {100, 200, static_cast<std::int16_t>(n % 2 == 0 ? 1 : 4), 0, 0, 0};
-    SwimFish(table, 0, kWidth, random);
+    SwimFish(table, 0, kTankWidth, random);
     const int step = n % 2 == 0 ? table.fish[0].x - 100 : 100 - table.fish[0].x;
     ASSERT_GE(step, 0);
     ASSERT_LE(step, 10);
@@ -376,7 +376,7 @@ TEST(SwimFishStatistics, WallTurnHeadingsAreEquallyLikely) {
     table.wallCount = 3;
     const bool atRight = n % 2 == 0;
     table.fish[0] = atRight ? Fish{565, 200, 1, 0, 0, 0} : Fish{0, 200, 4, 0, 1, 0};
-    SwimFish(table, 0, kWidth, random);
+    SwimFish(table, 0, kTankWidth, random);
     ++headings[static_cast<std::size_t>(table.fish[0].dir)];
   }
   const double half = kTurns / 2.0;

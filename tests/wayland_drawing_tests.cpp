@@ -92,12 +92,8 @@ class WaylandDrawingTest : public ::testing::Test {
   // for the compositor before each.
   void Frame(const FishTable& table, int lastFish, const std::vector<double>& script) {
     ASSERT_TRUE(bench->Ready());
-    SettingsRecord settings;
-    settings.lastFish = static_cast<std::int16_t>(lastFish);
     for (Tank* tank : {&bench->tank, &model}) {
-      FishTable copy = table;
-      testing::ScriptedRandom random(script);
-      FrameStep(*tank, copy, settings, random, kTankWidth);
+      testing::ScriptedFrame(*tank, table, lastFish, script);
     }
   }
   void Swim(int frames, bool waiting = true) {

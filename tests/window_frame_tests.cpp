@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <QWindow>
 
-#include "shell/window_frame.h"
+#include "shell/desktop_integration/window_frame.h"
 
 namespace finbowl {
 namespace {

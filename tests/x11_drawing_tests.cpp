@@ -71,12 +71,8 @@ class X11DrawingTest : public ::testing::Test {
 
   // One frame of `table` on both, with the same scripted values.
   void FrameOnBoth(const FishTable& table, int lastFish, const std::vector<double>& script) {
-    SettingsRecord settings;
-    settings.lastFish = static_cast<std::int16_t>(lastFish);
     for (Bench* bench : Benches()) {
-      FishTable copy = table;
-      testing::ScriptedRandom random(script);
-      FrameStep(bench->tank, copy, settings, random, kTankWidth);
+      testing::ScriptedFrame(bench->tank, table, lastFish, script);
     }
   }
 

@@ -191,11 +191,15 @@ class WaylandTank final : public MemoryVisibleSurface {
       if (parent && wayland_.Offered()) {
         if (!surface_) {
           surface_ = wl_compositor_create_surface(wayland_.compositor);
-          // Opaque, so the compositor need not draw the window under it.
+          // Opaque, so the compositor need not draw the window under it, and
+          // taking no input, so the pointer reaches the window as before.
           wl_region* all = wl_compositor_create_region(wayland_.compositor);
+          wl_region* none = wl_compositor_create_region(wayland_.compositor);
           wl_region_add(all, 0, 0, INT32_MAX, INT32_MAX);
           wl_surface_set_opaque_region(surface_, all);
+          wl_surface_set_input_region(surface_, none);
           wl_region_destroy(all);
+          wl_region_destroy(none);
           if (wayland_.viewporter) {
             viewport_ = wp_viewporter_get_viewport(wayland_.viewporter, surface_);
           }

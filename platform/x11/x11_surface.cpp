@@ -1,29 +1,18 @@
 #include <algorithm>
 
+#include "platform/masked_sprites.h"
 #include "platform/x11/x11_platform.h"
 
 namespace finbowl {
 namespace {
 
-// A sheet's upper half laid over its lower: each sprite pixel opaque where
-// its mask is black and clear elsewhere. Laying that over the destination
-// takes the sprite where its mask is black and keeps the destination where
-// the mask is white, as the two raster copies do; the server does it in one
-// composite, on a fast path that copies opaque pixels and skips clear ones.
+// A sheet on the server as its sprites with their mask as alpha, pasted with
+// one Render composite.
 struct X11Sheet final : SpriteSheet {
   X11Sheet(const X11Platform& platform, const QImage& pixels)
-      : SpriteSheet(pixels.width(), pixels.height()), x11(platform) {
-    QImage sprites(width, height / 2, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < sprites.height(); ++y) {
-      const auto* colour = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
-      const auto* mask = reinterpret_cast<const QRgb*>(pixels.constScanLine(y + height / 2));
-      auto* out = reinterpret_cast<QRgb*>(sprites.scanLine(y));
-      for (int x = 0; x < width; ++x) {
-        out[x] = (mask[x] & 0xFFFFFFu) == 0 ? colour[x] | 0xFF000000u : 0;
-      }
-    }
-    picture = platform.UploadPicture(sprites);
-  }
+      : SpriteSheet(pixels.width(), pixels.height()),
+        x11(platform),
+        picture(platform.UploadPicture(MaskedSprites(pixels))) {}
   ~X11Sheet() override {
     if (!xcb_connection_has_error(x11.connection())) {
       xcb_render_free_picture(x11.connection(), picture);
@@ -68,7 +57,7 @@ void X11Surface::Paste(const Copy& c, const SpriteSheet& sheet) {
 }
 
 std::unique_ptr<SpriteSheet> X11Platform::CreateSpriteSheet(const QImage& sheet) {
-  return std::make_unique<X11Sheet>(*this, sheet.convertToFormat(QImage::Format_RGB32));
+  return std::make_unique<X11Sheet>(*this, sheet);
 }
 
 }  // namespace finbowl

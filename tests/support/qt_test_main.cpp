@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 
 #include "render/pictures.h"
-#include "shell/application_setup.h"
+#include "shell/desktop_integration/application_setup.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

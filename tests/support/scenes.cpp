@@ -2,7 +2,19 @@
 
 #include <algorithm>
 
+#include "render/frame_step.h"
+#include "support/scripted_random.h"
+
 namespace finbowl::testing {
+
+FishTable ScriptedFrame(Tank& tank, const FishTable& table, int lastFish,
+                        const std::vector<double>& script) {
+  SettingsRecord settings;
+  settings.lastFish = static_cast<std::int16_t>(lastFish);
+  Aquarium aquarium(settings, std::make_unique<ScriptedRandom>(script), table);
+  FrameStep(tank, aquarium, kTankWidth);
+  return aquarium.table();
+}
 
 FishTable Scene::Table() const {
   FishTable table;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "render/tank.h"
 #include "sim/fish_table.h"
 
 namespace finbowl::testing {
@@ -18,6 +19,11 @@ struct Scene {
   FishTable Table() const;
   int LastFish() const { return static_cast<int>(fish.size()) - 1; }
 };
+
+// One frame of the first `lastFish` + 1 fish of `table` on `tank`, the random
+// values scripted (every one of them must be drawn); returns the table after it.
+FishTable ScriptedFrame(Tank& tank, const FishTable& table, int lastFish,
+                        const std::vector<double>& script);
 
 // Cells cut at every edge, fish stacked over fish and bubbles, bubbles gone
 // past the edges, fish wholly outside.

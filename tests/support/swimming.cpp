@@ -1,9 +1,6 @@
 #include "support/swimming.h"
 
 #include "render/frame_step.h"
-#include "sim/live_fish.h"
-#include "sim/slow_tick.h"
-#include "sim/stock.h"
 
 namespace finbowl::testing {
 namespace {
@@ -14,14 +11,11 @@ std::uint64_t StoppedClock() {
 
 }  // namespace
 
-Swimming::Swimming(std::uint64_t seed, SettingsRecord s)
-    : settings(s), random(StoppedClock, seed) {}
+Swimming::Swimming(std::uint64_t seed, SettingsRecord settings)
+    : aquarium(settings, std::make_unique<ClockRandom>(StoppedClock, seed)) {}
 
 void Swimming::Stock(Tank& tank) {
-  StockTank(table, settings, random, [] { return kTankHeight; });
-  for (int i = 0; i <= LastLiveFish(settings); ++i) {
-    tank.DrawFish(table.fish[static_cast<std::size_t>(i)]);
-  }
+  StockTank(tank, aquarium, [] { return kTankHeight; });
   stocked_ = true;
 }
 
@@ -29,12 +23,16 @@ void Swimming::Frames(Tank& tank, int count) {
   if (!stocked_) {
     Stock(tank);
   }
-  for (int i = 0; i < count; ++i, ++frame_) {
-    if (frame_ % 25 == 0) {
-      SlowTick(table, settings, random);
-    }
-    FrameStep(tank, table, settings, random, kTankWidth);
+  for (int i = 0; i < count; ++i) {
+    tank.ShowFrame(Next());
   }
+}
+
+Frame Swimming::Next() {
+  if (frame_++ % 25 == 0) {
+    aquarium.SlowTick();
+  }
+  return aquarium.Step(kTankWidth);
 }
 
 }  // namespace finbowl::testing

@@ -4,8 +4,7 @@
 
 #include "render/tank.h"
 #include "shell/settings_record.h"
-#include "sim/fish_table.h"
-#include "sim/random_source.h"
+#include "sim/aquarium.h"
 
 namespace finbowl::testing {
 
@@ -20,10 +19,11 @@ class Swimming {
   void Stock(Tank& tank);
   // `count` frames on `tank`, stocking first if that was not done yet.
   void Frames(Tank& tank, int count);
+  // What the next frame shows, as the main window's timers make it: a slow
+  // tick every 25 frames, then each fish's step. Frames draws these.
+  Frame Next();
 
-  SettingsRecord settings;
-  FishTable table;
-  ClockRandom random;
+  Aquarium aquarium;
 
  private:
   bool stocked_ = false;

@@ -35,7 +35,10 @@ class ScopedCurrentDir {
   std::filesystem::path previous_;
 };
 
-std::vector<std::uint8_t> ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// A file's contents, as the tests write and read them.
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const Bytes& bytes);
 
 }  // namespace finbowl::testing

@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "render/pictures.h"
-#include "shell/application_setup.h"
+#include "shell/desktop_integration/application_setup.h"
 #include "support/wayland_session.h"
 
 namespace finbowl::testing {

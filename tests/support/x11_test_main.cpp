@@ -8,7 +8,7 @@
 #include <QApplication>
 
 #include "render/pictures.h"
-#include "shell/application_setup.h"
+#include "shell/desktop_integration/application_setup.h"
 #include "support/x_session.h"
 
 int main(int argc, char** argv) {

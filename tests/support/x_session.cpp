@@ -343,13 +343,18 @@ int XSession::RunTool(const std::vector<std::string>& argv) {
   return tool.WaitForExit().value_or(-1);
 }
 
-Finbowl::Finbowl(XSession& session, const std::string& dir, std::map<std::string, std::string> env,
-                 std::vector<std::string> prefix) {
-  prefix.push_back(FinbowlExecutable());
-  for (const auto& [key, value] : session.Environment()) {
-    env.emplace(key, value);
+Finbowl::Finbowl(XSession& session, const std::string& dir, Launch how) {
+  // On a session shared by several tests, the window of the program an
+  // earlier test ended may still be there for a moment.
+  WaitFor([&] { return !session.FindWindow("Finbowl"); });
+  if (how.set) {
+    WriteBytes(dir + "/SET", *how.set);
   }
-  process = std::make_unique<Process>(prefix, env, dir, dir + "/stderr.txt");
+  how.prefix.push_back(FinbowlExecutable());
+  for (const auto& [key, value] : session.Environment()) {
+    how.env.emplace(key, value);
+  }
+  process = std::make_unique<Process>(how.prefix, how.env, dir, dir + "/stderr.txt");
   WaitFor([&] {
     window = session.FindWindow("Finbowl");
     return window && session.IsFramedAndCentred(*window, &client);

@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "sim/tank_area.h"
+#include "support/temp_dir.h"
+
 namespace finbowl::testing {
 
 using namespace std::chrono_literals;
@@ -44,18 +47,27 @@ class Process {
 
 class XSession;
 
+// How the program under test is started: what SET holds first (left as it
+// is when nothing), what the environment adds, and a command that runs it.
+struct Launch {
+  std::optional<Bytes> set = {};
+  std::map<std::string, std::string> env = {};
+  std::vector<std::string> prefix = {};
+};
+
 // The program under test started on a session's display in `dir`, with its
 // stderr in dir/stderr.txt: the process, and its main window once the window
 // manager has framed it and the program has centred it (or nothing, if that
 // did not happen in time).
 struct Finbowl {
-  Finbowl(XSession& session, const std::string& dir, std::map<std::string, std::string> env = {},
-          std::vector<std::string> prefix = {});
+  Finbowl(XSession& session, const std::string& dir, Launch how = {});
   std::unique_ptr<Process> process;
   std::optional<xcb_window_t> window;
   QRect client;  // the main window's client area, menu bar and tank
   // Where the tank is on the screen.
-  QRect Tank() const { return {client.x(), client.bottom() + 1 - 450, 640, 450}; }
+  QRect Tank() const {
+    return {client.x(), client.bottom() + 1 - kTankHeight, kTankWidth, kTankHeight};
+  }
 };
 
 // A private X server (Xvfb) on a free display, optionally with a window

@@ -1,4 +1,4 @@
-#include "shell/termination_signals.h"
+#include "shell/desktop_integration/termination_signals.h"
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -15,14 +15,16 @@
 namespace finbowl {
 namespace {
 
-// Written by the signal handler, read on the user-interface thread. A handler may
-// do nothing but write a byte; everything else happens in the event loop.
-int signalPipe[2] = {-1, -1};
+// The two ends of a socket pair: the signal handler writes a byte into one,
+// and the user-interface thread reads it from the other. A handler may do
+// nothing but write a byte; everything else happens in the event loop.
+int signalWriteEnd = -1;
+int signalReadEnd = -1;
 
 void OnSignal(int) {
   const int savedErrno = errno;
   const char byte = 1;
-  [[maybe_unused]] const ssize_t ignored = ::write(signalPipe[0], &byte, 1);
+  [[maybe_unused]] const ssize_t ignored = ::write(signalWriteEnd, &byte, 1);
   errno = savedErrno;
 }
 
@@ -51,23 +53,26 @@ void CloseAllWindowsForSessionEnd() {
 }
 
 void CloseWindowsOnTerminationSignals(QApplication& app) {
-  if (signalPipe[0] >= 0) {
+  if (signalWriteEnd >= 0) {
     return;
   }
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
+  int ends[2];
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
     std::perror("finbowl: cannot watch for termination signals");
     return;
   }
-  ::fcntl(signalPipe[0], F_SETFL, O_NONBLOCK);
+  signalWriteEnd = ends[0];
+  signalReadEnd = ends[1];
+  ::fcntl(signalWriteEnd, F_SETFL, O_NONBLOCK);
 
-  auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, &app);
+  auto* notifier = new QSocketNotifier(signalReadEnd, QSocketNotifier::Read, &app);
   QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
     std::array<char, 64> drained{};
-    while (::read(signalPipe[1], drained.data(), drained.size()) > 0) {
+    while (::read(signalReadEnd, drained.data(), drained.size()) > 0) {
     }
     CloseAllWindowsForSessionEnd();
   });
-  ::fcntl(signalPipe[1], F_SETFL, O_NONBLOCK);
+  ::fcntl(signalReadEnd, F_SETFL, O_NONBLOCK);
 
   struct sigaction action {};
   action.sa_handler = OnSignal;

@@ -1,4 +1,4 @@
-#include "shell/teardown_deadline.h"
+#include "shell/desktop_integration/teardown_deadline.h"
 
 #include <unistd.h>
 

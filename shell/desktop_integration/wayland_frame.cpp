@@ -1,4 +1,4 @@
-#include "shell/wayland_frame.h"
+#include "shell/desktop_integration/wayland_frame.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -34,13 +34,17 @@ QString PortalButtonLayout() {
   return value.toString();
 }
 
-}  // namespace
-
+// Whether Qt would draw its GNOME frame for a window made now: on one of Qt's
+// Wayland platforms (`platform`: wayland, wayland-egl), with no frame named
+// by the user (`decoration`, from QT_WAYLAND_DECORATION), and GNOME among the
+// colon-separated `desktops` (XDG_CURRENT_DESKTOP), in any case.
 bool QtDrawsTheGnomeFrame(const QString& platform, const QByteArray& decoration,
                           const QByteArray& desktops) {
   return platform.startsWith(QStringLiteral("wayland")) && decoration.isEmpty() &&
          desktops.toUpper().split(':').contains("GNOME");
 }
+
+}  // namespace
 
 void ChooseWaylandFrame() {
   if (QtDrawsTheGnomeFrame(QGuiApplication::platformName(), qgetenv("QT_WAYLAND_DECORATION"),

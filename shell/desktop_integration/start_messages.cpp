@@ -1,4 +1,4 @@
-#include "shell/start_messages.h"
+#include "shell/desktop_integration/start_messages.h"
 
 #include <unistd.h>
 
@@ -41,7 +41,13 @@ QString Reasons(const std::vector<HeldMessage>& messages, const QString& fatal) 
   QStringList reasons;
   for (const HeldMessage& message : messages) {
     if (message.type == QtWarningMsg || message.type == QtCriticalMsg) {
-      reasons << message.text.simplified();
+      QString reason = message.text.simplified();
+      // Qt names the X display it tried, and nothing when none was named.
+      if (reason == QLatin1String("could not connect to display") &&
+          qEnvironmentVariableIsEmpty("DISPLAY")) {
+        reason += QLatin1String(" (DISPLAY is not set)");
+      }
+      reasons << reason;
     }
   }
   if (reasons.isEmpty()) {

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-
 namespace finbowl {
 
 // Under GNOME and weston, which leave a Wayland window's frame to the
@@ -13,12 +10,5 @@ namespace finbowl {
 // its buttons, the program asks for the other frame. Call after the
 // QApplication is made, before any window exists.
 void ChooseWaylandFrame();
-
-// Whether Qt would draw its GNOME frame for a window made now: on one of Qt's
-// Wayland platforms (`platform`: wayland, wayland-egl), with no frame named
-// by the user (`decoration`, from QT_WAYLAND_DECORATION), and GNOME among the
-// colon-separated `desktops` (XDG_CURRENT_DESKTOP), in any case.
-bool QtDrawsTheGnomeFrame(const QString& platform, const QByteArray& decoration,
-                          const QByteArray& desktops);
 
 }  // namespace finbowl

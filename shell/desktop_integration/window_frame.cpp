@@ -1,4 +1,4 @@
-#include "shell/window_frame.h"
+#include "shell/desktop_integration/window_frame.h"
 
 #include <QEvent>
 #include <QGuiApplication>

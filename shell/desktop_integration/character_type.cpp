@@ -1,4 +1,4 @@
-#include "shell/character_type.h"
+#include "shell/desktop_integration/character_type.h"
 
 #include <langinfo.h>
 #include <strings.h>

@@ -1,12 +1,12 @@
-#include "shell/application_setup.h"
+#include "shell/desktop_integration/application_setup.h"
 
 #include <QApplication>
 #include <QFont>
 #include <cstdlib>
 #include <string_view>
 
-#include "shell/termination_signals.h"
-#include "shell/wayland_frame.h"
+#include "shell/desktop_integration/termination_signals.h"
+#include "shell/desktop_integration/wayland_frame.h"
 
 namespace finbowl {
 

@@ -1,0 +1,33 @@
+#include "support/dialog_controls.h"
+
+#include <gtest/gtest.h>
+
+namespace finbowl::testing {
+namespace {
+
+template <typename Control>
+Control* Find(const frm_Set& dialog, const char* name) {
+  auto* control = dialog.findChild<Control*>(QString::fromLatin1(name));
+  EXPECT_NE(control, nullptr) << "the dialog has no " << name;
+  return control;
+}
+
+}  // namespace
+
+DialogControls ControlsOf(const frm_Set& dialog) {
+  return {Find<QLabel>(dialog, "Label5"),
+          Find<QLineEdit>(dialog, "Text1"),
+          Find<QLabel>(dialog, "Label6"),
+          Find<ScrollBar>(dialog, "HScroll1"),
+          Find<QLabel>(dialog, "Label7"),
+          Find<QLabel>(dialog, "Label1"),
+          {Find<QLabel>(dialog, "Lab(0)"), Find<QLabel>(dialog, "Lab(1)")},
+          Find<QLabel>(dialog, "Label3"),
+          {Find<ScrollBar>(dialog, "Scr(0)"), Find<ScrollBar>(dialog, "Scr(1)")},
+          Find<CommandButton>(dialog, "com_OK"),
+          Find<CommandButton>(dialog, "com_Can"),
+          Find<QLabel>(dialog, "Label2"),
+          Find<QLabel>(dialog, "Label4")};
+}
+
+}  // namespace finbowl::testing
