@@ -5,9 +5,11 @@
 namespace finbowl::testing {
 namespace {
 
-template <typename Control>
+// Found as the toolkit's widget, which knows its own class, and then taken
+// as the dialog's own kind of it.
+template <typename Control, typename Widget = Control>
 Control* Find(const frm_Set& dialog, const char* name) {
-  auto* control = dialog.findChild<Control*>(QString::fromLatin1(name));
+  auto* control = dynamic_cast<Control*>(dialog.findChild<Widget*>(QString::fromLatin1(name)));
   EXPECT_NE(control, nullptr) << "the dialog has no " << name;
   return control;
 }
@@ -18,14 +20,15 @@ DialogControls ControlsOf(const frm_Set& dialog) {
   return {Find<QLabel>(dialog, "Label5"),
           Find<QLineEdit>(dialog, "Text1"),
           Find<QLabel>(dialog, "Label6"),
-          Find<ScrollBar>(dialog, "HScroll1"),
+          Find<ScrollBar, QScrollBar>(dialog, "HScroll1"),
           Find<QLabel>(dialog, "Label7"),
           Find<QLabel>(dialog, "Label1"),
           {Find<QLabel>(dialog, "Lab(0)"), Find<QLabel>(dialog, "Lab(1)")},
           Find<QLabel>(dialog, "Label3"),
-          {Find<ScrollBar>(dialog, "Scr(0)"), Find<ScrollBar>(dialog, "Scr(1)")},
-          Find<CommandButton>(dialog, "com_OK"),
-          Find<CommandButton>(dialog, "com_Can"),
+          {Find<ScrollBar, QScrollBar>(dialog, "Scr(0)"),
+           Find<ScrollBar, QScrollBar>(dialog, "Scr(1)")},
+          Find<CommandButton, QPushButton>(dialog, "com_OK"),
+          Find<CommandButton, QPushButton>(dialog, "com_Can"),
           Find<QLabel>(dialog, "Label2"),
           Find<QLabel>(dialog, "Label4")};
 }
