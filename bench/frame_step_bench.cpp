@@ -21,7 +21,6 @@ constexpr std::size_t kFrameBytes = std::size_t{kTankWidth} * kTankHeight * 4;
 void FrameStepFiveFishFiveBubbles(benchmark::State& state) {
   auto platform = CreateDrawingPlatform();
   Tank tank(*platform, LoadPictures(), nullptr);
-  tank.SetSize();
   Aquarium aquarium(SettingsRecord{4, {0, 1, 0, 1, 0, 0}});
   StockTank(tank, aquarium, [] { return kTankHeight; });
   int frame = 0;
@@ -46,7 +45,6 @@ BENCHMARK(FrameStepFiveFishFiveBubbles);
 void DrawOneFish(benchmark::State& state) {
   auto platform = CreateDrawingPlatform();
   Tank tank(*platform, LoadPictures(), nullptr);
-  tank.SetSize();
   const Fish fish{200, 200, 1, 75, 2, 0};
   for (auto _ : state) {
     tank.DrawFish(fish);

@@ -20,7 +20,6 @@ int main(int argc, char** argv) {
   QWidget window;
   window.resize(finbowl::kTankWidth, finbowl::kTankHeight);
   finbowl::Tank tank(*platform, finbowl::LoadPictures(), &window);
-  tank.SetSize();
   window.show();
   while (!window.windowHandle() || !window.windowHandle()->isExposed()) {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);

@@ -19,6 +19,7 @@
 #include "render/pictures.h"
 #include "render/tank.h"
 #include "support/swimming.h"
+#include "support/tank_peer.h"
 
 namespace finbowl {
 namespace {
@@ -40,11 +41,6 @@ struct NotedSheet final : SpriteSheet {
 struct NotingSurface final : Surface {
   NotingSurface(std::vector<Request>& requests, int w, int h)
       : Surface(std::max(w, 0), std::max(h, 0)), log(requests) {}
-  void SetSize(int w, int h) override {
-    width_ = std::max(w, 0);
-    height_ = std::max(h, 0);
-  }
-  QImage Read() const override { return {}; }
   void Blit(const Copy& copy, const Surface& src, RasterOp) override {
     log.push_back({this, &src, -1, copy});
   }
@@ -55,16 +51,12 @@ struct NotingSurface final : Surface {
 };
 
 struct NotingTank final : VisibleSurface {
-  NotingTank(QWidget* parent, std::vector<Request>& requests, std::vector<Rect>& parts,
-             const QImage& picture)
-      : VisibleSurface(parent),
-        image(requests, picture.width(), picture.height()),
-        presented(parts) {}
-  Surface& Image() override { return image; }
+  NotingTank(QWidget* parent, const Surface& frame, std::function<void()> complete,
+             std::vector<Rect>& parts)
+      : VisibleSurface(parent, frame, std::move(complete)), presented(parts) {}
   void Present(std::span<const Rect> parts) override {
     presented.assign(parts.begin(), parts.end());
   }
-  NotingSurface image;
   std::vector<Rect>& presented;
 };
 
@@ -77,8 +69,9 @@ struct NotingPlatform final : DrawingPlatform {
     sheets.push_back(MaskedSprites(sheet));
     return std::make_unique<NotedSheet>(sheet, static_cast<int>(sheets.size()) - 1);
   }
-  VisibleSurface* CreateVisibleSurface(QWidget* parent, const QImage& picture) override {
-    return new NotingTank(parent, log, presented, picture);
+  std::unique_ptr<VisibleSurface> CreateVisibleSurface(QWidget* parent, const Surface& frame,
+                                                       std::function<void()> complete) override {
+    return std::make_unique<NotingTank>(parent, frame, std::move(complete), presented);
   }
 
   std::vector<Request> log;
@@ -130,17 +123,18 @@ class Replay {
   std::vector<std::uint32_t> work_, shown_;
 };
 
-// What the tank sends for `frame`. Its copy of work onto the visible tank's
-// image is left out: the floors present straight from work.
+// What the tank sends for `frame`; it presents straight from work, as the
+// floors do.
 floors::RecordedFrame Record(Tank& tank, NotingPlatform& platform, const Frame& frame) {
   platform.log.clear();
   platform.presented.clear();
   tank.ShowFrame(frame);
   floors::RecordedFrame recorded;
   for (const Request& r : platform.log) {
-    if (r.dst == &tank.work() && r.src == &tank.back()) {
+    const Surface* work = &testing::TankPeer::Work(tank);
+    if (r.dst == work && r.src == &testing::TankPeer::Back(tank)) {
       recorded.wiped.push_back(r.copy.to);
-    } else if (r.dst == &tank.work() && r.sheet >= 0) {
+    } else if (r.dst == work && r.sheet >= 0) {
       recorded.pastes.push_back({r.sheet, r.copy.sx, r.copy.sy, r.copy.to});
     }
   }
@@ -163,12 +157,11 @@ int main(int argc, char** argv) {
   QWidget window;
   const Pictures pictures = LoadPictures();
   Tank tank(platform, pictures, &window);
-  tank.SetSize();
   // Three red goldfish and two black, as in the budget scripts' SET.
   testing::Swimming swimming(7, {4, {0, 1, 0, 1, 0, 0}});
   swimming.Stock(tank);
 
-  // The first frame wipes and presents the whole tank, as it does once after
+  // The first frame wipes what stocking drew, as it does once after
   // start-up; the recording starts after the second, and ends with the second
   // shown once more after the last, which wipes what the last drew. The
   // recording then goes on from its end into its start as from any frame
@@ -178,7 +171,6 @@ int main(int argc, char** argv) {
   auto memory = CreateMemoryPlatform();
   QWidget referenceWindow;
   Tank reference(*memory, pictures, &referenceWindow);
-  reference.SetSize();
   const auto show = [&](const Frame& frame) {
     reference.ShowFrame(frame);
     tank.ShowFrame(frame);
@@ -196,7 +188,8 @@ int main(int argc, char** argv) {
     const Frame frame = i < frames ? swimming.Next() : second;
     reference.ShowFrame(frame);
     recording.frames.push_back(Record(tank, platform, frame));
-    if (!replay.Play(recording.frames.back(), reference.work().Read())) {
+    if (!replay.Play(recording.frames.back(),
+                     testing::ReadSurface(testing::TankPeer::Work(reference)))) {
       std::fprintf(stderr, "frame %d, played from the recording, is not Finbowl's\n", i);
       return 1;
     }

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "bench/floor_main.h"
-#include "render/rect_set.h"
+#include "platform/rect_set.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace finbowl::floors {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/surface.h"
+#include "platform/memory_surface.h"
 
 namespace finbowl {
 namespace {
@@ -47,88 +47,72 @@ struct MemorySheet final : SpriteSheet {
   const QImage pixels;
 };
 
-struct MemorySurface final : Surface {
-  MemorySurface(int w, int h, const QImage* picture)
-      : Surface(std::max(w, 0), std::max(h, 0)), image(MakeImage(w, h, picture)) {}
-
-  void SetSize(int w, int h) override {
-    image = MakeImage(w, h, &image);
-    width_ = image.width();
-    height_ = image.height();
-  }
-  QImage Read() const override { return image; }
-
-  void Blit(const Copy& copy, const Surface& src, RasterOp op) override {
-    const QImage& from = static_cast<const MemorySurface&>(src).image;
-    if (op == RasterOp::SrcCopy) {
-      Combine<RasterOp::SrcCopy>(image, from, copy);
-    } else if (op == RasterOp::SrcErase) {
-      Combine<RasterOp::SrcErase>(image, from, copy);
-    } else {
-      Combine<RasterOp::SrcInvert>(image, from, copy);
-    }
-  }
-
-  void Paste(const Copy& copy, const SpriteSheet& sheet) override {
-    // Both raster copies in one pass: C XOR (M AND NOT D).
-    const int w = copy.to.w, maskDy = sheet.height / 2;
-    ForEachRow(image, static_cast<const MemorySheet&>(sheet).pixels, copy,
-               [w, maskDy](QRgb* __restrict out, const QRgb* __restrict in, qsizetype stride) {
-                 const QRgb* __restrict mask = in + maskDy * stride;
-                 for (int x = 0; x < w; ++x) {
-                   out[x] = ApplyRasterOp(RasterOp::SrcInvert, in[x],
-                                          ApplyRasterOp(RasterOp::SrcErase, mask[x], out[x]));
-                 }
-               });
-  }
-
-  QImage image;
-};
-
-// Presenting asks the toolkit to repaint the parts once the frame has returned
-// to the event loop; the compositor (or X server) is handed only those parts.
-struct MemoryVisibleSurface final : VisibleSurface {
-  MemoryVisibleSurface(QWidget* parent, const QImage& picture)
-      : VisibleSurface(parent), image(picture.width(), picture.height(), &picture) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    resize(picture.size());
-  }
-
-  Surface& Image() override { return image; }
-  void Present(std::span<const Rect> parts) override {
-    for (const Rect& part : parts) {
-      update(part.x, part.y, part.w, part.h);
-    }
-  }
-
-  void paintEvent(QPaintEvent* event) override {
-    // Part by part, not their bounding rectangle, which would cover most of
-    // the tank when the fish are far apart; parts share one scale, so they
-    // meet without a seam at any device-pixel ratio.
-    QPainter painter(this);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    for (const QRect& part : event->region()) {
-      const QRect shown = part & image.image.rect();
-      painter.drawImage(shown, image.image, shown);
-    }
-  }
-
-  MemorySurface image;
-};
-
-struct MemoryPlatform final : DrawingPlatform {
-  std::unique_ptr<Surface> CreateSurface(int w, int h, const QImage* picture) override {
-    return std::make_unique<MemorySurface>(w, h, picture);
-  }
-  std::unique_ptr<SpriteSheet> CreateSpriteSheet(const QImage& sheet) override {
-    return std::make_unique<MemorySheet>(sheet);
-  }
-  VisibleSurface* CreateVisibleSurface(QWidget* parent, const QImage& picture) override {
-    return new MemoryVisibleSurface(parent, picture);
-  }
-};
-
 }  // namespace
+
+MemorySurface::MemorySurface(int w, int h, const QImage* picture)
+    : Surface(std::max(w, 0), std::max(h, 0)), image(MakeImage(w, h, picture)) {}
+
+void MemorySurface::Blit(const Copy& copy, const Surface& src, RasterOp op) {
+  const QImage& from = static_cast<const MemorySurface&>(src).image;
+  if (op == RasterOp::SrcCopy) {
+    Combine<RasterOp::SrcCopy>(image, from, copy);
+  } else if (op == RasterOp::SrcErase) {
+    Combine<RasterOp::SrcErase>(image, from, copy);
+  } else {
+    Combine<RasterOp::SrcInvert>(image, from, copy);
+  }
+}
+
+void MemorySurface::Paste(const Copy& copy, const SpriteSheet& sheet) {
+  // Both raster copies in one pass: C XOR (M AND NOT D).
+  const int w = copy.to.w, maskDy = sheet.height / 2;
+  ForEachRow(image, static_cast<const MemorySheet&>(sheet).pixels, copy,
+             [w, maskDy](QRgb* __restrict out, const QRgb* __restrict in, qsizetype stride) {
+               const QRgb* __restrict mask = in + maskDy * stride;
+               for (int x = 0; x < w; ++x) {
+                 out[x] = ApplyRasterOp(RasterOp::SrcInvert, in[x],
+                                        ApplyRasterOp(RasterOp::SrcErase, mask[x], out[x]));
+               }
+             });
+}
+
+MemoryVisibleSurface::MemoryVisibleSurface(QWidget* parent, const Surface& frame,
+                                           std::function<void()> complete)
+    : VisibleSurface(parent, frame, std::move(complete)) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void MemoryVisibleSurface::Present(std::span<const Rect> parts) {
+  for (const Rect& part : parts) {
+    update(part.x, part.y, part.w, part.h);
+  }
+}
+
+void MemoryVisibleSurface::paintEvent(QPaintEvent* event) {
+  // Part by part, not their bounding rectangle, which would cover most of
+  // the tank when the fish are far apart; parts share one scale, so they
+  // meet without a seam at any device-pixel ratio.
+  const QImage& image = static_cast<const MemorySurface&>(CompleteFrame()).image;
+  QPainter painter(this);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  for (const QRect& part : event->region()) {
+    const QRect shown = part & image.rect();
+    painter.drawImage(shown, image, shown);
+  }
+}
+
+std::unique_ptr<Surface> MemoryPlatform::CreateSurface(int w, int h, const QImage* picture) {
+  return std::make_unique<MemorySurface>(w, h, picture);
+}
+
+std::unique_ptr<SpriteSheet> MemoryPlatform::CreateSpriteSheet(const QImage& sheet) {
+  return std::make_unique<MemorySheet>(sheet);
+}
+
+std::unique_ptr<VisibleSurface> MemoryPlatform::CreateVisibleSurface(
+    QWidget* parent, const Surface& frame, std::function<void()> complete) {
+  return std::make_unique<MemoryVisibleSurface>(parent, frame, std::move(complete));
+}
 
 std::unique_ptr<DrawingPlatform> CreateMemoryPlatform() {
   return std::make_unique<MemoryPlatform>();

@@ -23,18 +23,32 @@ void PasteSprite(Surface& dst, int x, int y, int w, int h, const SpriteSheet& sh
 }
 
 std::unique_ptr<DrawingPlatform> CreateDrawingPlatform() {
-  // FINBOWL_DRAWING=memory keeps the frames in the program even under X11, to
-  // compare the two ways of drawing.
-  if (qgetenv("FINBOWL_DRAWING") != "memory" &&
-      QGuiApplication::platformName() == QLatin1String("xcb")) {
-    if (auto x11 = CreateX11Platform()) {
-      return x11;
+  // FINBOWL_DRAWING=memory leaves the tank to the toolkit's painting on every
+  // windowing system, to compare the ways of drawing.
+  if (qgetenv("FINBOWL_DRAWING") != "memory") {
+    const QString system = QGuiApplication::platformName();
+    auto native = system == QLatin1String("xcb")                ? CreateX11Platform()
+                  : system.startsWith(QLatin1String("wayland")) ? CreateWaylandPlatform()
+                                                                : nullptr;
+    if (native) {
+      return native;
     }
   }
   return CreateMemoryPlatform();
 }
 
-bool VisibleSurface::CanBeSeen() const {
+VisibleSurface::VisibleSurface(QWidget* parent, const Surface& frame,
+                               std::function<void()> complete)
+    : QWidget(parent), frame_(frame), complete_(std::move(complete)) {
+  resize(frame.Width(), frame.Height());
+}
+
+const Surface& VisibleSurface::CompleteFrame() {
+  complete_();
+  return frame_;
+}
+
+bool VisibleSurface::CanBeSeen() {
   // A window never shown has no handle yet; its tank draws like any widget.
   const QWindow* shown = window()->windowHandle();
   return !covered_ &&

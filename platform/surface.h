@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -22,15 +23,10 @@ class Surface {
   int Width() const { return width_; }
   int Height() const { return height_; }
   Rect Bounds() const { return {0, 0, width_, height_}; }
-  // Keeps what the surface holds at its top-left corner, cut to the new size,
-  // and black where it did not reach. Only done at start-up.
-  virtual void SetSize(int w, int h) = 0;
-  // The pixels, as RGB32; slow on a display server, so for tests only.
-  virtual QImage Read() const = 0;
 
  protected:
   Surface(int w, int h) : width_(w), height_(h) {}
-  int width_, height_;
+  const int width_, height_;
 
  private:
   friend void BitBlt(Surface&, int, int, int, int, const Surface&, int, int, RasterOp);
@@ -60,20 +56,32 @@ void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx
 void PasteSprite(Surface& dst, int x, int y, int w, int h, const SpriteSheet& sheet, int sx,
                  int sy);
 
-// The visible tank: a widget showing its retained image, scaled with nearest
-// neighbour on screens of smaller device pixels. The screen shows only parts
-// presented, at once, and whatever it loses it takes again from the image.
+// The visible tank: a widget showing the frame its tank composes, scaled with
+// nearest neighbour on screens of smaller device pixels. The screen shows
+// only parts presented, at once, and whatever it loses it takes again from
+// the frame.
 class VisibleSurface : public QWidget {
  public:
-  virtual Surface& Image() = 0;
+  // Shows these parts of the frame, which has just been composed.
   virtual void Present(std::span<const Rect> parts) = 0;
-  // Whether anything of the tank can be seen: not while its window is
-  // minimised, unmapped (another workspace) or fully covered.
-  bool CanBeSeen() const;
+  // Whether a frame drawn now would be seen: not while the window is
+  // minimised, unmapped (another workspace) or fully covered, nor while a
+  // compositor has not yet asked for the next frame.
+  virtual bool CanBeSeen();
 
  protected:
-  using QWidget::QWidget;
+  // `frame` holds a complete frame whenever Present is called; between two
+  // frames it may be drawn on, and `complete` makes it one again (the last
+  // one presented) before the screen takes back from it what it lost.
+  VisibleSurface(QWidget* parent, const Surface& frame, std::function<void()> complete);
+  // The frame, complete, for whatever the screen lost.
+  const Surface& CompleteFrame();
+
+  const Surface& frame_;
   bool covered_ = false;  // for a platform that learns it
+
+ private:
+  std::function<void()> complete_;
 };
 
 // Makes the surfaces of one windowing layer, and outlives them.
@@ -83,8 +91,11 @@ class DrawingPlatform {
   // A w x h surface holding `picture` at its corner, or black.
   virtual std::unique_ptr<Surface> CreateSurface(int w, int h, const QImage* picture = nullptr) = 0;
   virtual std::unique_ptr<SpriteSheet> CreateSpriteSheet(const QImage& sheet) = 0;
-  // The visible tank, a child widget of `parent`, its image holding `picture`.
-  virtual VisibleSurface* CreateVisibleSurface(QWidget* parent, const QImage& picture) = 0;
+  // The visible tank, a child widget of `parent` showing `frame`, a surface
+  // of this platform (see VisibleSurface).
+  virtual std::unique_ptr<VisibleSurface> CreateVisibleSurface(QWidget* parent,
+                                                               const Surface& frame,
+                                                               std::function<void()> complete) = 0;
 };
 
 // Surfaces in the program's memory, drawn by our own loops and shown by the
@@ -92,6 +103,9 @@ class DrawingPlatform {
 std::unique_ptr<DrawingPlatform> CreateMemoryPlatform();
 // Surfaces on the X server, when the program runs on X11 and the server can take them.
 std::unique_ptr<DrawingPlatform> CreateX11Platform();
+// Surfaces in memory, and the visible tank on a Wayland surface of its own,
+// when the program runs on Wayland.
+std::unique_ptr<DrawingPlatform> CreateWaylandPlatform();
 // The platform for the windowing system the program runs on.
 std::unique_ptr<DrawingPlatform> CreateDrawingPlatform();
 

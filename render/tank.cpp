@@ -58,29 +58,13 @@ Rect Sheet::Painted(int sx, int w, int h) const {
 }
 
 Tank::Tank(DrawingPlatform& platform, const Pictures& pictures, QWidget* parent)
-    : suisou_(platform.CreateVisibleSurface(parent, pictures.tank)),
-      work_(platform.CreateSurface(1, 1)),
-      back_(platform.CreateSurface(1, 1)),
-      awa_(MakeSheet(platform, pictures.awa, kBubbleCell)) {
+    : work_(platform.CreateSurface(kTankWidth, kTankHeight, &pictures.tank)),
+      back_(platform.CreateSurface(kTankWidth, kTankHeight, &pictures.tank)),
+      awa_(MakeSheet(platform, pictures.awa, kBubbleCell)),
+      suisou_(platform.CreateVisibleSurface(parent, *work_, [this] { CompleteWork(); })) {
   for (std::size_t i = 0; i < pat_.size(); ++i) {
     pat_[i] = MakeSheet(platform, pictures.pat[i], kFishCell);
   }
-  drawnInWork_.AddEverything();
-  drawnInImage_.AddEverything();
-}
-
-Tank::~Tank() {
-  delete suisou_;
-}
-
-void Tank::SetSize() {
-  suisou_->setGeometry(0, 0, kTankWidth, kTankHeight);
-  suisou_->Image().SetSize(kTankWidth, kTankHeight);
-  work_->SetSize(kTankWidth, kTankHeight);
-  back_->SetSize(kTankWidth, kTankHeight);
-  BitBlt(*back_, 0, 0, kTankWidth, kTankHeight, suisou_->Image(), 0, 0, RasterOp::SrcCopy);
-  drawnInWork_.AddEverything();
-  drawnInImage_.AddEverything();
 }
 
 void Tank::DrawSprite(const Sheet& src, int x, int y, int w, int h, int sx) {
@@ -88,13 +72,15 @@ void Tank::DrawSprite(const Sheet& src, int x, int y, int w, int h, int sx) {
   const Rect at = {x + part.x, y + part.y, part.w, part.h};
   PasteSprite(*work_, at.x, at.y, at.w, at.h, *src.surface, sx + part.x, part.y);
   drawnInWork_.Add(at.Intersected(work_->Bounds()));
+  workIsShown_ = false;
 }
 
 void Tank::DrawFish(const Fish& fish) {
   // The sheet is always 0..3; a damaged record is left undrawn rather than
   // read past the sheets.
   if (fish.sheet >= 0 && fish.sheet < static_cast<int>(pat_.size())) {
-    DrawSprite(pat(fish.sheet), fish.x, fish.y, kFishCell, kFishCell, fish.frameX);
+    DrawSprite(pat_[static_cast<std::size_t>(fish.sheet)], fish.x, fish.y, kFishCell, kFishCell,
+               fish.frameX);
   }
 }
 
@@ -104,30 +90,44 @@ void Tank::DrawBubble(const Bubble& bubble) {
   }
 }
 
-void Tank::ShowFrame(const Frame& frame) {
-  // The one place that decides whether a frame is drawn. A tank that cannot
-  // be seen draws nothing; whatever the screen lost meanwhile, the platform
-  // takes again from the image, which still holds the last frame drawn.
-  if (!suisou_->CanBeSeen()) {
-    return;
-  }
+void Tank::Compose(const Frame& frame) {
   CopyParts(*work_, *back_, drawnInWork_);
   drawnInWork_.Clear();
   for (int i = 0; i < frame.count; ++i) {
-    const ShownFish& shown = frame.shown[static_cast<std::size_t>(i)];
-    if (shown.bubbleShown) {
-      DrawBubble(shown.bubble);
+    const ShownFish& fish = frame.shown[static_cast<std::size_t>(i)];
+    if (fish.bubbleShown) {
+      DrawBubble(fish.bubble);
     }
-    DrawFish(shown.fish);
+    DrawFish(fish.fish);
   }
-  // The image holds the last frame drawn: it differs from work where that
-  // frame's sprites lay and where this one's lie.
-  RectSet changed = drawnInImage_;
+}
+
+void Tank::ShowFrame(const Frame& frame) {
+  // The one place that decides whether a frame is drawn. A tank that cannot
+  // be seen draws nothing; whatever the screen lost meanwhile, the platform
+  // takes again from work.
+  if (!suisou_->CanBeSeen()) {
+    return;
+  }
+  Compose(frame);
+  // The screen differs from work where the last frame's sprites lay and
+  // where this one's lie.
+  RectSet changed = drawnInShown_;
   changed.Add(drawnInWork_);
-  CopyParts(suisou_->Image(), *work_, changed);
-  const Rect whole = suisou_->Image().Bounds();
+  const Rect whole = work_->Bounds();
   suisou_->Present(changed.CoversEverything() ? std::span(&whole, 1) : changed.Rects());
-  drawnInImage_ = drawnInWork_;
+  drawnInShown_ = drawnInWork_;
+  shown_ = frame;
+  workIsShown_ = true;
+}
+
+void Tank::CompleteWork() {
+  // Stocking draws into work between frames, and what the screen takes back
+  // must still be a frame it showed: the same frame, composed again.
+  if (!workIsShown_) {
+    Compose(shown_);
+    workIsShown_ = true;
+  }
 }
 
 }  // namespace finbowl

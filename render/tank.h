@@ -3,9 +3,9 @@
 #include <array>
 #include <memory>
 
+#include "platform/rect_set.h"
 #include "platform/surface.h"
 #include "render/pictures.h"
-#include "render/rect_set.h"
 #include "sim/aquarium.h"
 #include "sim/fish_table.h"
 #include "sim/tank_area.h"
@@ -27,34 +27,26 @@ struct Sheet {
   Rect Painted(int sx, int w, int h) const;
 };
 
-// The main window's picture surfaces and the frame they show. The surfaces
-// are made once with the window and live as long as it does. Sprites are
+namespace testing {
+class TankPeer;
+}
+
+// The main window's picture surfaces and the frame they show, made once at
+// the tank's size with the window and living as long as it does. Sprites are
 // drawn into `work` only through DrawSprite, which notes where they lie:
-// everywhere else work, back and the visible tank's image all hold the bare
-// tank, so a frame wipes, copies and presents only the parts where sprites
-// lie now or lay in the frame before.
+// everywhere else work and back hold the bare tank, so a frame wipes and
+// presents only the parts where sprites lie now or lay in the frame before.
+// The visible tank shows work itself, which holds the last frame presented
+// but while stocking draws into it between frames.
 class Tank {
  public:
-  // Each surface that holds a picture has it already, at the picture's size;
-  // the buffers are empty. The visible tank is a child widget of `parent`.
+  // `back` and `work` hold the bare tank, which the visible tank, a child
+  // widget of `parent` at its top-left corner, shows until the first frame.
   Tank(DrawingPlatform& platform, const Pictures& pictures, QWidget* parent);
-  // Also takes the visible tank from its parent widget, so that it never
-  // outlives the platform that made its image.
-  ~Tank();
   Tank(const Tank&) = delete;
   Tank& operator=(const Tank&) = delete;
 
   VisibleSurface& suisou() { return *suisou_; }
-  const Surface& work() const { return *work_; }
-  const Surface& back() const { return *back_; }
-  const Sheet& pat(int i) const { return pat_[static_cast<std::size_t>(i)]; }
-  const Sheet& awa() const { return awa_; }
-
-  // Gives the visible tank and both buffers the tank's size, the visible tank
-  // its place at the top-left of its parent, and keeps the bare tank in
-  // `back`. The copy reads the visible tank's image, not the screen, so the
-  // window need not be shown yet.
-  void SetSize();
 
   // Pastes the w x h cell at (sx, 0) of `src` into work at (x, y) through its
   // mask, the cell under it in the sheet's mask row: the mask's black takes
@@ -66,24 +58,32 @@ class Tank {
   // A bubble: the blue rings and then the green ones over them, at one place.
   void DrawBubble(const Bubble& bubble);
 
-  // Composes `frame` in work from the bare tank, copies it onto the visible
-  // tank's image and presents it. While the tank cannot be seen nothing is
-  // drawn: the screen keeps the image of the last frame drawn, and the next
-  // frame drawn starts from it.
+  // Composes `frame` in work from the bare tank and presents it. While the
+  // tank cannot be seen nothing is drawn: the screen keeps the last frame
+  // drawn, and the next frame drawn starts from it.
   void ShowFrame(const Frame& frame);
 
  private:
-  VisibleSurface* suisou_;
+  friend class testing::TankPeer;
+
+  // Draws the frame's sprites into work, wiped where sprites lay.
+  void Compose(const Frame& frame);
+  // Work as the screen last took it, when stocking has drawn into it since.
+  void CompleteWork();
+
   std::unique_ptr<Surface> work_;
   std::unique_ptr<Surface> back_;
   std::array<Sheet, 4> pat_;
   Sheet awa_;
-  // Where work, and the visible tank's image, can differ from the bare tank.
-  // drawnInWork_ covers every sprite drawn into work since it was last wiped;
-  // drawnInImage_, those of the frame the image holds. Both start as
-  // everything.
+  // Last, so that it goes first: it shows work. It leaves its parent widget
+  // as it goes.
+  std::unique_ptr<VisibleSurface> suisou_;
+  // drawnInWork_ covers every sprite drawn into work since it was last
+  // wiped; drawnInShown_, those of the frame last presented.
   RectSet drawnInWork_;
-  RectSet drawnInImage_;
+  RectSet drawnInShown_;
+  Frame shown_;              // the frame last presented
+  bool workIsShown_ = true;  // whether work holds it, and nothing more
 };
 
 }  // namespace finbowl

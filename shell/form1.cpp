@@ -99,8 +99,6 @@ void SetUpWindow(Form1& form) {
     return QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2);
   });
 
-  form.tank().SetSize();
-
   form.show();
 }
 

@@ -49,8 +49,8 @@ class Form1 final : public QMainWindow {
   QTimer Timer2{this};  // the slow behaviour tick, every 2500 ms
 };
 
-// Fits the client area to the 640 x 450 tank, centres the window on the screen,
-// sizes the surfaces, keeps the bare tank in `back` and shows the window.
+// Fits the client area to the 640 x 450 tank, centres the window on the screen
+// and shows the window.
 void SetUpWindow(Form1& form);
 
 }  // namespace finbowl

@@ -15,7 +15,6 @@ TEST(Allocation, FramesAndSlowTicksAllocateNothing) {
   // X11 surfaces covers a presentation that allocates nothing at all.
   auto platform = CreateMemoryPlatform();
   Tank tank(*platform, LoadPictures(), nullptr);
-  tank.SetSize();
   testing::Swimming swimming(1);
   swimming.Stock(tank);
 

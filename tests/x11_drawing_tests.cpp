@@ -16,12 +16,15 @@
 #include "support/scenes.h"
 #include "support/scripted_random.h"
 #include "support/swimming.h"
+#include "support/tank_peer.h"
 #include "support/x_window_pixels.h"
 
 namespace finbowl {
 namespace {
 
+using testing::ReadSurface;
 using testing::SameImage;
+using testing::TankPeer;
 
 // The device pixels per pixel the tests run at (QT_SCALE_FACTOR).
 int Ratio() {
@@ -34,7 +37,6 @@ struct Bench {
   Bench(std::unique_ptr<DrawingPlatform> p, QPoint where)
       : platform(std::move(p)), tank(*platform, LoadPictures(), &window) {
     window.resize(kTankWidth, kTankHeight);
-    tank.SetSize();
     window.move(where);
     window.show();
     testing::ProcessEventsUntil(
@@ -48,6 +50,8 @@ struct Bench {
     return testing::ReadWindow(ownWindow ? static_cast<QWidget&>(tank.suisou()) : window,
                                kTankWidth * Ratio(), kTankHeight * Ratio());
   }
+
+  QImage Work() const { return ReadSurface(TankPeer::Work(tank)); }
 
   std::unique_ptr<DrawingPlatform> platform;
   QWidget window;
@@ -80,19 +84,18 @@ class X11DrawingTest : public ::testing::Test {
   }
 
   ::testing::AssertionResult SameFrames() {
-    for (auto [surface, name] : {std::pair{&Tank::work, "work"}, std::pair{&Tank::back, "back"}}) {
-      auto same = SameImage((server->tank.*surface)().Read(), (memory->tank.*surface)().Read());
-      if (!same) {
-        return same << " (" << name << ")";
-      }
+    auto same = SameImage(server->Work(), memory->Work());
+    if (!same) {
+      return same << " (work)";
     }
-    return SameImage(server->tank.suisou().Image().Read(), memory->tank.suisou().Image().Read())
-           << " (suisou)";
+    return SameImage(ReadSurface(TankPeer::Back(server->tank)),
+                     ReadSurface(TankPeer::Back(memory->tank)))
+           << " (back)";
   }
 
   // Both windows show the frame the tank in memory holds.
   ::testing::AssertionResult ScreensShowTheFrame() {
-    const QImage expected = testing::Magnified(memory->tank.suisou().Image().Read(), Ratio());
+    const QImage expected = testing::Magnified(memory->Work(), Ratio());
     auto onServer = SameImage(server->Screen(), expected);
     if (!onServer) {
       return onServer << " (the tank drawn on the server)";
@@ -129,20 +132,20 @@ TEST_F(X11DrawingTest, TheTankKeepsShowingItsFrameWhileTheBufferIsDrawnOutsideAF
   // Restocking draws into work between frames; a repaint in that time must
   // still show the frame.
   SwimOnBoth(12);
-  const QImage frame = memory->tank.suisou().Image().Read();
+  const QImage frame = memory->Work();
   ASSERT_TRUE(ScreensShowTheFrame());
   const Fish newcomer{300, 200, 1, 75, 3, 0};
   for (Bench* bench : Benches()) {
     bench->tank.DrawFish(newcomer);
   }
-  ASSERT_TRUE(SameImage(server->tank.work().Read(), memory->tank.work().Read()));
-  EXPECT_FALSE(SameImage(server->tank.work().Read(), frame)) << "the newcomer should show";
-  EXPECT_TRUE(SameImage(server->tank.suisou().Image().Read(), frame));
+  ASSERT_TRUE(SameImage(server->Work(), memory->Work()));
+  EXPECT_FALSE(SameImage(server->Work(), frame)) << "the newcomer should show in the buffer";
 
-  // The server loses the window's pixels; the repaint brings back the frame.
+  // The server loses the window's pixels; the repaint brings back the
+  // frame, without the newcomer.
   testing::Blacken(server->tank.suisou());
   server->tank.suisou().repaint();
-  EXPECT_TRUE(ScreensShowTheFrame());
+  EXPECT_TRUE(SameImage(server->Screen(), testing::Magnified(frame, Ratio())));
 
   // The next frames wipe the newcomer and show the fish as they swim on.
   SwimOnBoth(3);
@@ -153,16 +156,16 @@ TEST_F(X11DrawingTest, TheTankKeepsShowingItsFrameWhileTheBufferIsDrawnOutsideAF
 TEST_F(X11DrawingTest, ACoveredTankDrawsNothingAndShowsItsFramesAgainWhenUncovered) {
   SwimOnBoth(3);
   ASSERT_TRUE(ScreensShowTheFrame());
-  const VisibleSurface& tank = server->tank.suisou();
+  VisibleSurface& tank = server->tank.suisou();
   std::optional<testing::Cover> cover(std::in_place, kTankWidth * Ratio() + 10,
                                       kTankHeight * Ratio() + 10);
   ASSERT_TRUE(testing::ProcessEventsUntil([&] { return !tank.CanBeSeen(); }))
       << "the server never said the tank was covered";
 
   // The fish swim on behind the cover, but nothing is drawn for them.
-  const QImage covered = server->tank.work().Read();
+  const QImage covered = server->Work();
   SwimOnBoth(5);
-  EXPECT_TRUE(SameImage(server->tank.work().Read(), covered));
+  EXPECT_TRUE(SameImage(server->Work(), covered));
 
   // Uncovered, the window shows the last frame drawn, and the next frame the
   // fish where they are now.
@@ -196,7 +199,7 @@ TEST_F(X11DrawingTest, SpritePastesGiveTheSamePixels) {
     for (std::size_t b = 0; b < 2; ++b) {
       PasteSprite(*grounds[b], x, y, w, h, *sheets[b], sx, sy);
     }
-    return SameImage(grounds[0]->Read(), grounds[1]->Read());
+    return SameImage(ReadSurface(*grounds[0]), ReadSurface(*grounds[1]));
   };
   for (int sx = -1; sx <= kW; ++sx) {
     ASSERT_TRUE(pasteOnBoth(sx + 8, 4, 1, kHalf, sx, 0)) << "column " << sx;
@@ -213,17 +216,13 @@ TEST_F(X11DrawingTest, SpritePastesGiveTheSamePixels) {
   }
 }
 
-TEST_F(X11DrawingTest, ResizingKeepsWhatASurfaceHoldsAsInMemory) {
+TEST_F(X11DrawingTest, SurfacesHoldTheirPicturesAsInMemory) {
   std::mt19937 generator(5);
   const QImage picture = testing::RandomImage(37, 23, generator);
-  std::array<std::unique_ptr<Surface>, 2> surfaces = {
-      server->platform->CreateSurface(37, 23, &picture),
-      memory->platform->CreateSurface(37, 23, &picture)};
   for (const QSize size : {QSize(30, 20), QSize(50, 30), QSize(12, 40), QSize(0, 5), QSize(9, 9)}) {
-    for (auto& surface : surfaces) {
-      surface->SetSize(size.width(), size.height());
-    }
-    ASSERT_TRUE(SameImage(surfaces[0]->Read(), surfaces[1]->Read()))
+    ASSERT_TRUE(SameImage(
+        ReadSurface(*server->platform->CreateSurface(size.width(), size.height(), &picture)),
+        ReadSurface(*memory->platform->CreateSurface(size.width(), size.height(), &picture))))
         << size.width() << "x" << size.height();
   }
 }

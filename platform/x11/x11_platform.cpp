@@ -5,8 +5,6 @@
 
 #include <QGuiApplication>
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 
 namespace finbowl {
 namespace {
@@ -123,27 +121,8 @@ void X11Platform::FillBlack(xcb_drawable_t drawable) const {
   xcb_poly_fill_rectangle(connection_, drawable, gcs_[0], 1, &all);
 }
 
-QImage X11Platform::Read(xcb_drawable_t drawable, int w, int h) const {
-  QImage image(w, h, QImage::Format_RGB32);
-  image.fill(Qt::black);
-  xcb_get_image_reply_t* reply = xcb_get_image_reply(
-      connection_,
-      xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, 0, 0, Size(w), Size(h), ~0u),
-      nullptr);
-  if (reply && image.sizeInBytes() > 0 && xcb_get_image_data_length(reply) == image.sizeInBytes()) {
-    std::memcpy(image.bits(), xcb_get_image_data(reply),
-                static_cast<std::size_t>(image.sizeInBytes()));
-  }
-  std::free(reply);
-  return image;
-}
-
 std::unique_ptr<Surface> X11Platform::CreateSurface(int w, int h, const QImage* picture) {
   return std::make_unique<X11Surface>(*this, w, h, picture);
-}
-
-VisibleSurface* X11Platform::CreateVisibleSurface(QWidget* parent, const QImage& picture) {
-  return CreateX11Tank(*this, parent, picture);
 }
 
 }  // namespace finbowl

@@ -30,7 +30,8 @@ class X11Platform final : public DrawingPlatform {
 
   std::unique_ptr<Surface> CreateSurface(int w, int h, const QImage* picture) override;
   std::unique_ptr<SpriteSheet> CreateSpriteSheet(const QImage& sheet) override;
-  VisibleSurface* CreateVisibleSurface(QWidget* parent, const QImage& picture) override;
+  std::unique_ptr<VisibleSurface> CreateVisibleSurface(QWidget* parent, const Surface& frame,
+                                                       std::function<void()> complete) override;
 
   xcb_connection_t* connection() const { return connection_; }
   xcb_gcontext_t Gc(RasterOp op) const;
@@ -42,8 +43,6 @@ class X11Platform final : public DrawingPlatform {
   void Upload(xcb_pixmap_t pixmap, const QImage& image) const;
   xcb_render_picture_t UploadPicture(const QImage& image) const;
   void FillBlack(xcb_drawable_t drawable) const;
-  // The pixels of a drawable, for tests.
-  QImage Read(xcb_drawable_t drawable, int w, int h) const;
 
  private:
   xcb_connection_t* connection_;
@@ -58,17 +57,13 @@ struct X11Surface final : Surface {
   X11Surface(const X11Platform& platform, int w, int h, const QImage* held);
   ~X11Surface() override;
 
-  void SetSize(int w, int h) override;
-  QImage Read() const override { return x11.Read(pixmap, width_, height_); }
-  void Blit(const Copy& copy, const Surface& src, RasterOp op) override;
-  void Paste(const Copy& copy, const SpriteSheet& sheet) override;
-
   const X11Platform& x11;
   xcb_pixmap_t pixmap;
   xcb_render_picture_t picture;  // the pixmap, for Render
-};
 
-// The visible tank as a native child window, presented from a pixmap.
-VisibleSurface* CreateX11Tank(const X11Platform& platform, QWidget* parent, const QImage& picture);
+ private:
+  void Blit(const Copy& copy, const Surface& src, RasterOp op) override;
+  void Paste(const Copy& copy, const SpriteSheet& sheet) override;
+};
 
 }  // namespace finbowl

@@ -44,17 +44,6 @@ X11Surface::~X11Surface() {
   }
 }
 
-void X11Surface::SetSize(int w, int h) {
-  const xcb_pixmap_t old = pixmap;
-  xcb_render_free_picture(x11.connection(), picture);
-  pixmap = x11.CreatePixmap(width_ = std::clamp(w, 0, 0x7FFF), height_ = std::clamp(h, 0, 0x7FFF));
-  picture = x11.CreatePicture(pixmap);
-  x11.FillBlack(pixmap);
-  xcb_copy_area(x11.connection(), old, pixmap, x11.Gc(RasterOp::SrcCopy), 0, 0, 0, 0, Size(width_),
-                Size(height_));
-  xcb_free_pixmap(x11.connection(), old);
-}
-
 void X11Surface::Blit(const Copy& c, const Surface& src, RasterOp op) {
   xcb_copy_area(x11.connection(), static_cast<const X11Surface&>(src).pixmap, pixmap, x11.Gc(op),
                 At(c.sx), At(c.sy), At(c.to.x), At(c.to.y), Size(c.to.w), Size(c.to.h));

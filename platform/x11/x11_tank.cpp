@@ -8,29 +8,36 @@
 namespace finbowl {
 namespace {
 
-// The visible tank: a native child window on the X server showing its image,
-// a pixmap, composed onto it through Render part by part, scaled with nearest
-// neighbour. The server says when the window is fully covered.
+// The visible tank: a native child window on the X server showing the
+// frame, a pixmap, copied onto it part by part, or composed through Render
+// and scaled with nearest neighbour. The server says when the window is fully
+// covered.
 struct X11Tank final : VisibleSurface, QAbstractNativeEventFilter {
-  X11Tank(const X11Platform& platform, QWidget* parent, const QImage& picture)
-      : VisibleSurface(parent),
+  X11Tank(const X11Platform& platform, QWidget* parent, const Surface& frame,
+          std::function<void()> complete)
+      : VisibleSurface(parent, frame, std::move(complete)),
         x11(platform),
-        image(platform, picture.width(), picture.height(), &picture) {
+        source(static_cast<const X11Surface&>(frame)),
+        scaledSource(platform.CreatePicture(source.pixmap)) {
     setAttribute(Qt::WA_NativeWindow);
     setAttribute(Qt::WA_PaintOnScreen);
     setAttribute(Qt::WA_NoSystemBackground);
-    resize(picture.size());
     QCoreApplication::instance()->installNativeEventFilter(this);
+    static constexpr char kNearest[] = "nearest";
+    xcb_render_set_picture_filter(x11.connection(), scaledSource, sizeof kNearest - 1, kNearest, 0,
+                                  nullptr);
   }
 
   ~X11Tank() override {
     QCoreApplication::instance()->removeNativeEventFilter(this);
-    if (target != 0 && !xcb_connection_has_error(x11.connection())) {
-      xcb_render_free_picture(x11.connection(), target);
+    if (!xcb_connection_has_error(x11.connection())) {
+      xcb_render_free_picture(x11.connection(), scaledSource);
+      if (target != 0) {
+        xcb_render_free_picture(x11.connection(), target);
+      }
     }
   }
 
-  Surface& Image() override { return image; }
   QPaintEngine* paintEngine() const override { return nullptr; }
 
   void Present(std::span<const Rect> parts) override {
@@ -48,27 +55,24 @@ struct X11Tank final : VisibleSurface, QAbstractNativeEventFilter {
       }
       target = x11.CreatePicture(targetWindow = window);
     }
-    if (image.picture != scaled || ratio != scaledBy) {
+    if (ratio != scaledBy) {
       const auto shrink = static_cast<xcb_render_fixed_t>(std::lround(65536 / ratio));
-      xcb_render_set_picture_transform(c, image.picture, {shrink, 0, 0, 0, shrink, 0, 0, 0, 65536});
-      static constexpr char kNearest[] = "nearest";
-      xcb_render_set_picture_filter(c, image.picture, sizeof kNearest - 1, kNearest, 0, nullptr);
-      scaled = image.picture;
+      xcb_render_set_picture_transform(c, scaledSource, {shrink, 0, 0, 0, shrink, 0, 0, 0, 65536});
       scaledBy = ratio;
     }
     // Scaled, every window pixel that a part touches, even in part, takes the
-    // image pixel under its centre.
+    // frame pixel under its centre.
     for (const Rect& part : parts) {
-      const Rect p = part.Intersected(image.Bounds());
+      const Rect p = part.Intersected(source.Bounds());
       const int left = static_cast<int>(std::floor(p.x * ratio));
       const int top = static_cast<int>(std::floor(p.y * ratio));
       if (ratio == 1.0) {  // the server's plain copy costs it less
-        xcb_copy_area(c, image.pixmap, window, x11.Gc(RasterOp::SrcCopy), At(p.x), At(p.y), At(p.x),
-                      At(p.y), Size(p.w), Size(p.h));
+        xcb_copy_area(c, source.pixmap, window, x11.Gc(RasterOp::SrcCopy), At(p.x), At(p.y),
+                      At(p.x), At(p.y), Size(p.w), Size(p.h));
         continue;
       }
-      xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, image.picture, XCB_RENDER_PICTURE_NONE,
-                           target, At(left), At(top), 0, 0, At(left), At(top),
+      xcb_render_composite(c, XCB_RENDER_PICT_OP_SRC, scaledSource, XCB_RENDER_PICTURE_NONE, target,
+                           At(left), At(top), 0, 0, At(left), At(top),
                            Size(static_cast<int>(std::ceil((p.x + p.w) * ratio)) - left),
                            Size(static_cast<int>(std::ceil((p.y + p.h) * ratio)) - top));
     }
@@ -78,7 +82,7 @@ struct X11Tank final : VisibleSurface, QAbstractNativeEventFilter {
   // Whatever the server lost goes back whole: exposures are rare, and their
   // rectangles come in the toolkit's units, not the window's pixels.
   void paintEvent(QPaintEvent*) override {
-    const Rect whole = image.Bounds();
+    const Rect whole = CompleteFrame().Bounds();
     Present(std::span(&whole, 1));
   }
 
@@ -111,18 +115,21 @@ struct X11Tank final : VisibleSurface, QAbstractNativeEventFilter {
   }
 
   const X11Platform& x11;
-  X11Surface image;
+  const X11Surface& source;
+  // The frame's pixmap again, scaled to the window's pixels as a Render source.
+  const xcb_render_picture_t scaledSource;
   xcb_window_t watched = 0;       // the window whose covering the server reports
   xcb_window_t targetWindow = 0;  // and the window `target` is a picture of
   xcb_render_picture_t target = 0;
-  xcb_render_picture_t scaled = 0;  // the image's picture, as last scaled
   qreal scaledBy = 0;
 };
 
 }  // namespace
 
-VisibleSurface* CreateX11Tank(const X11Platform& platform, QWidget* parent, const QImage& picture) {
-  return new X11Tank(platform, parent, picture);
+std::unique_ptr<VisibleSurface> X11Platform::CreateVisibleSurface(QWidget* parent,
+                                                                  const Surface& frame,
+                                                                  std::function<void()> complete) {
+  return std::make_unique<X11Tank>(*this, parent, frame, std::move(complete));
 }
 
 }  // namespace finbowl

@@ -1,4 +1,4 @@
-#include "render/rect_set.h"
+#include "platform/rect_set.h"
 
 #include <algorithm>
 
