@@ -57,10 +57,11 @@ printf '\x02\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00' >"$work/run/SE
 finbowl=$!
 pids+=($finbowl)
 windows() { [ "$(grep -c 'set_title("Finbowl")' "$work/finbowl.log")" -ge "$1" ]; }
-frames() { [ "$(grep -c 'wl_surface@[0-9]*\.commit()' "$work/finbowl.log")" -ge "$1" ]; }
-# Keys reach a window once the keyboard has entered it: the main window,
+frames() { [ "$(grep -c 'wl_surface[@#][0-9]*\.commit()' "$work/finbowl.log")" -ge "$1" ]; }
+# libwayland writes an object as interface@id, and as interface#id from
+# version 1.22 on. Keys reach a window once the keyboard has entered it: the main window,
 # then the dialog (weston gives a menu no keyboard of its own).
-focused() { [ "$(grep -c 'wl_keyboard@[0-9]*\.enter(' "$work/finbowl.log")" -ge "$1" ]; }
+focused() { [ "$(grep -c 'wl_keyboard[@#][0-9]*\.enter(' "$work/finbowl.log")" -ge "$1" ]; }
 if ! within 30 windows 1; then
   grep -q 'Could not find the Qt platform plugin "wayland"' "$work/finbowl.log" &&
     { echo "SKIPPED: Qt's Wayland platform is not installed (package qt6-wayland)"; exit 77; }

@@ -183,12 +183,13 @@ struct Logged {
     const std::string text = Text();
     std::smatch tank;
     const bool hasTank = std::regex_search(
-        text, tank, std::regex(R"(get_subsurface\(new id wl_subsurface@\d+, (wl_surface@\d+))"));
+        text, tank,
+        std::regex(R"(get_subsurface\(new id wl_subsurface[@#]\d+, (wl_surface[@#]\d+))"));
     if (tankOnly && !hasTank) {
       return 0;
     }
     const std::regex commit(tankOnly ? " " + tank.str(1) + R"(\.commit\(\))"
-                                     : std::string(R"(wl_surface@\d+\.commit\(\))"));
+                                     : std::string(R"(wl_surface[@#]\d+\.commit\(\))"));
     return static_cast<int>(std::distance(std::sregex_iterator(text.begin(), text.end(), commit),
                                           std::sregex_iterator()));
   }
