@@ -141,9 +141,16 @@ class WaylandTank final : public MemoryVisibleSurface {
     if (subsurface_) {
       Scale();
     }
-    Buffer* to = subsurface_ ? FreeBuffer() : nullptr;
+    Buffer* to = subsurface_ && !placing_ ? FreeBuffer() : nullptr;
     if (!to) {
       MemoryVisibleSurface::Present(parts);
+      if (std::exchange(placing_, false)) {
+        // A new place takes effect with the window's next commit. Content
+        // committed before it would show for a moment at the old place on
+        // compositors that show a desynchronised subsurface at once, so
+        // this frame is the toolkit's to paint, with the whole tank.
+        update();
+      }
       return;
     }
     for (Buffer& buffer : buffers_) {
@@ -262,6 +269,7 @@ class WaylandTank final : public MemoryVisibleSurface {
     if (at != at_) {
       wl_subsurface_set_position(subsurface_, at.x(), at.y());
       at_ = at;
+      placing_ = true;
       parentStale_ = true;
     }
     if (device * toolkit == magnified_ && buffers_[0].buffer) {
@@ -364,6 +372,7 @@ class WaylandTank final : public MemoryVisibleSurface {
   wl_callback* callback_ = nullptr;
   bool asked_ = true;         // a frame callback has come since the last commit
   bool parentStale_ = false;  // the window's surface has yet to commit our place
+  bool placing_ = false;      // a new place, which no commit of the window has taken yet
   QPoint at_;
   int preferred_ = 0;     // the compositor's scale for the tank, in 120ths, if it gives one
   double magnified_ = 0;  // the buffers' pixels per pixel of the frame

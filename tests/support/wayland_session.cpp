@@ -52,6 +52,8 @@ WaylandSession::WaylandSession(Compositor compositor, int scale)
                           << "default_border none\n"
                           << "output HEADLESS-1 resolution 800x600 position 0 0 scale " << scale
                           << "\noutput HEADLESS-2 resolution 1600x1200 position 800 0 scale 2\n"
+                          // Whichever output sway sets up first.
+                          << "workspace 1 output HEADLESS-1\nworkspace 2 output HEADLESS-2\n"
                           // Blurred where the compositor has to scale a buffer itself.
                           << "output * scale_filter linear\n";
     // Its user must reach its runtime directory through ours.
@@ -74,6 +76,11 @@ WaylandSession::WaylandSession(Compositor compositor, int scale)
   // Up once it answers a screenshot.
   if (!WaitFor([&] { return !Screenshot().isNull(); })) {
     throw std::runtime_error("the compositor takes no screenshots");
+  }
+  // New windows open on the output in focus, which recent versions of sway
+  // make the last one they set up.
+  if (compositor_ == Compositor::kSway && !Sway("focus output HEADLESS-1")) {
+    throw std::runtime_error("sway would not focus its first output");
   }
 }
 
