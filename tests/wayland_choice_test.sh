@@ -73,8 +73,13 @@ within 30 frames 10 || fail "the main window shows no frames"
 # gives it the keyboard; Alt, Down and Return open 設定 › 数＆種類.
 xdotool mousemove 512 384 click 1 || fail "xdotool failed"
 within 30 focused 1 || fail "the main window did not get the keyboard"
+# The compositor grants the menu its grab only while the key that opened it
+# is the seat's latest input, so Down is held until the menu is up.
+menu_shown() { grep -qE '[]}] +xdg_popup[@#][0-9]+\.configure\(' "$work/finbowl.log"; }
 xdotool key alt
-xdotool key Down
+xdotool keydown Down
+within 30 menu_shown || fail "the menu did not open"
+xdotool keyup Down
 xdotool key Return
 within 30 windows 2 || fail "the dialog did not open"
 within 30 focused 2 || fail "the dialog did not get the keyboard"
